@@ -1,0 +1,98 @@
+#pragma once
+
+#include <QPageSize>
+#include <QString>
+
+#include <memory>
+
+class QPainter;
+class QPrinter;
+
+// The printer settings record as the paper-format code writes it: paper code, orientation,
+// custom length and width in tenths of a millimetre, and the mask of valid fields.
+struct TDevMode
+{
+    static constexpr quint32 DM_ORIENTATION = 0x1;
+    static constexpr quint32 DM_PAPERSIZE = 0x2;
+    static constexpr quint32 DM_PAPERLENGTH = 0x4;
+    static constexpr quint32 DM_PAPERWIDTH = 0x8;
+    static constexpr int DMORIENT_PORTRAIT = 1;
+    static constexpr int DMORIENT_LANDSCAPE = 2;
+    static constexpr int DMPAPER_USER = 256;
+
+    int dmPaperSize = 0; // 0 = not set: the printer's default paper
+    int dmOrientation = DMORIENT_PORTRAIT;
+    int dmPaperLength = 0;
+    int dmPaperWidth = 0;
+    quint32 dmFields = 0;
+};
+
+// The one printer object: the current printer (the system default at start) with its settings record.
+// Without any installed printer it is a built-in PDF printer that writes one PDF file per job.
+class TPrinter
+{
+public:
+    TPrinter();
+    ~TPrinter();
+    TPrinter(const TPrinter &) = delete;
+    TPrinter &operator=(const TPrinter &) = delete;
+
+    // Where the built-in PDF printer puts its files (default: Documents/Kuvertino/). Tests set a
+    // temporary folder and may force the built-in printer although a system printer exists.
+    static void setPdfOutputFolder(const QString &folder);
+    static QString pdfOutputFolder();
+    void useBuiltInPdfPrinter();
+    // Selects a system printer by name with its default settings (empty name = built-in PDF printer).
+    void selectPrinter(const QString &name);
+
+    bool isBuiltInPdfPrinter() const;
+    QString printerName() const;
+
+    // Selects the current printer again with its default document settings, discarding every earlier
+    // choice (paper, orientation, set-up dialog), and resets the settings record to match them.
+    void reselectWithDefaults();
+    // The settings record; apply it with applySettings() so later queries and jobs use it.
+    TDevMode &settings() { return m_devMode; }
+    const TDevMode &settings() const { return m_devMode; }
+    void applySettings();
+    // Takes paper and orientation from the QPrinter after the set-up dialog changed it.
+    void syncSettingsFromPrinter();
+
+    // Printable area of the current paper in device pixels, and the horizontal resolution in dpi.
+    int pageWidth() const;
+    int pageHeight() const;
+    int resolutionX() const;
+    // The paper's full size in millimetres as the printer reports it (for tests and the set-up dialog).
+    QSizeF paperSizeMM() const;
+    bool isLandscape() const;
+
+    void setTitle(const QString &title);
+    QString title() const;
+
+    // A job of one page: beginDoc starts it (throws EPrinterError when the service refuses),
+    // canvas() draws on the page, endDoc hands it to the spooler, abortDoc drops it.
+    void beginDoc();
+    QPainter &canvas();
+    void endDoc();
+    void abortDoc();
+    bool printing() const;
+    // The file the built-in PDF printer wrote for the last finished job.
+    QString lastOutputFile() const;
+
+    QPrinter &qprinter() { return *m_printer; }
+
+private:
+    void createPrinter(const QString &name);
+    QString nextPdfFileName() const;
+
+    std::unique_ptr<QPrinter> m_printer;
+    std::unique_ptr<QPainter> m_painter;
+    TDevMode m_devMode;
+    QString m_title;
+    QString m_lastOutputFile;
+    QString m_currentPdfFile;
+    bool m_builtIn = false;
+};
+
+// The one printer object of the process, created on first use.
+TPrinter &Printer();

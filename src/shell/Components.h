@@ -1,0 +1,86 @@
+#pragma once
+
+#include "FontRec.h"
+
+#include <QList>
+#include <QObject>
+#include <QString>
+
+#include <functional>
+
+// What a window owns, in the order its components were created (the order the interface walk
+// and the design's tables use), independent of how Qt nests the widgets visually.
+class TComponentList
+{
+public:
+    virtual ~TComponentList() = default;
+    QList<QObject *> Components;
+
+    template<class T>
+    T *own(T *component, const QString &name)
+    {
+        component->setObjectName(name);
+        Components.append(component);
+        return component;
+    }
+};
+
+// The open/save/picture dialog objects: they hold their settings; the dialog itself is shown
+// through the dialog seam when a command needs it.
+class TOpenDialog : public QObject
+{
+    Q_OBJECT
+public:
+    explicit TOpenDialog(QObject *parent = nullptr)
+        : QObject(parent)
+    {}
+    QString Filter; // design form: "Description|*.ext"
+    QString DefaultExt; // ".kvt"
+    QString FileName; // last chosen name
+};
+
+class TSaveDialog : public TOpenDialog
+{
+    Q_OBJECT
+public:
+    using TOpenDialog::TOpenDialog;
+};
+
+class TOpenPictureDialog : public TOpenDialog
+{
+    Q_OBJECT
+public:
+    using TOpenDialog::TOpenDialog;
+};
+
+class TFontDialog : public QObject
+{
+    Q_OBJECT
+public:
+    explicit TFontDialog(QObject *parent = nullptr)
+        : QObject(parent)
+    {}
+    TFontRec Font;
+};
+
+class TPrinterSetupDialog : public QObject
+{
+    Q_OBJECT
+public:
+    using QObject::QObject;
+};
+
+// The application object: its title and the five windows in creation order.
+class TApplicationObject : public QObject, public TComponentList
+{
+    Q_OBJECT
+public:
+    using QObject::QObject;
+    QString Title = QStringLiteral("Kuvertino");
+};
+
+extern TApplicationObject *Application;
+
+// Runs a handler the way the event loop does: what it raises is shown by the general error report
+// and the operation stops there.
+void Guarded(const std::function<void()> &handler);

@@ -1,0 +1,71 @@
+#pragma once
+
+#include <QString>
+#include <QtGlobal>
+
+class QIODevice;
+
+// A growable array of fixed-size plain-data records in one contiguous block, growing and shrinking
+// in steps of 100 records, handing out zero-filled records, with a cursor mirrored into a
+// caller-owned pointer variable.
+class TDynaArray
+{
+public:
+    // typpoi: address of the caller's current-record variable, or null. Not written here.
+    TDynaArray(quint32 thesize, void **typpoi);
+    virtual ~TDynaArray();
+    TDynaArray(const TDynaArray &) = delete;
+    TDynaArray &operator=(const TDynaArray &) = delete;
+
+    void *GetObject(quint32 Index);
+    bool AllocMoreMem();
+    void AllocLessMem();
+    void *Add();
+    void *Insert(qint32 nr);
+    void Delete(qint32 nr);
+    void Change(qint32 nr1, qint32 nr2);
+    void Clear();
+    void First();
+    bool Next();
+    bool WhileNext();
+
+    quint32 count() const { return m_count; }
+    qint32 aobjnr() const { return m_aobjnr; }
+    void *aobj() const { return m_aobj; }
+    const void *storage() const { return m_poi; }
+    quint32 amemsize() const { return m_amemsize; }
+    quint32 size() const { return m_size; }
+    static constexpr quint32 buffersize = 100;
+
+private:
+    quint32 wantedSize() const;
+    void setCurrent(qint32 index);
+
+    void **m_outeraobj;
+    void *m_aobj = nullptr;
+    unsigned char *m_poi = nullptr;
+    quint32 m_count = 0;
+    qint32 m_aobjnr = -1;
+    quint32 m_amemsize = 0;
+    quint32 m_size;
+};
+
+// The typed layer: records of type T, the caller's variable a T*.
+template<class T>
+class TTypedArray : public TDynaArray
+{
+public:
+    explicit TTypedArray(T **current)
+        : TDynaArray(sizeof(T), reinterpret_cast<void **>(current))
+    {}
+    T *at(quint32 index) { return static_cast<T *>(GetObject(index)); }
+    T *add() { return static_cast<T *>(Add()); }
+    T *insert(qint32 nr) { return static_cast<T *>(Insert(nr)); }
+};
+
+// Appends one wide-string record (int32 LE count of UTF-16 code units, then the units in UTF-16LE).
+// Throws EInOutError when a write fails or comes up short.
+void WriteWideRecord(QIODevice &file, const QString &text);
+// Reads one wide-string record. Throws EInOutError when the record runs past the end of the file.
+// A negative count reads as the empty string.
+void ReadWideRecord(QIODevice &file, QString &text);

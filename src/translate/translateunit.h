@@ -1,0 +1,52 @@
+#pragma once
+
+#include <QString>
+
+#include <functional>
+
+class TDynaArray;
+
+// One row of the translation table: 20 language columns, each a separately allocated
+// zero-terminated UTF-16 copy or null (reads as empty).
+struct TTranslationRow
+{
+    char16_t *texts[20];
+};
+
+struct TIndexEntry
+{
+    char16_t *text;
+    qint32 row;
+};
+
+inline constexpr int TranslationColumns = 20;
+
+extern TDynaArray *TranslationRows;
+extern TTranslationRow *CurrentRow;
+extern TDynaArray *TranslationIndex[256];
+extern TIndexEntry *CurrentEntry;
+
+// The two values the engine takes from the main window: the active language column and the program
+// folder (ending in a separator) that holds "translate.dat".
+void SetTranslationHost(std::function<int()> language, std::function<QString()> progpath);
+
+void BuildTranslationIndex();
+void LoadTranslationTable();
+void SaveTranslationTable();
+void SortBucket(TDynaArray *bucket, int lo, int hi);
+QString TranslateText(const QString &text);
+void GetMessageText(int n, QString &result);
+// Convenience: the message's text, or an empty string for an unknown number.
+QString MessageText(int n);
+void RegisterMessages();
+void AllocTextCopy(char16_t *&slot, const QString &text);
+
+// Typed access for the translation editor.
+int TranslationRowCount();
+QString TranslationCell(int row, int column);
+// Releases the old text and stores a copy of value (no trimming). Does not save.
+void SetTranslationCell(int row, int column, const QString &value);
+// Releases the row's texts and deletes it; the index is rebuilt so no entry points at a wrong row.
+void DeleteTranslationRow(int row);
+// Frees everything (tests, program end).
+void FreeTranslationTable();
