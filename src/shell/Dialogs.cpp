@@ -1,0 +1,183 @@
+#include "Dialogs.h"
+
+#include "print/Printer.h"
+
+#include <QApplication>
+#include <QDesktopServices>
+#include <QDialog>
+#include <QFileDialog>
+#include <QFileInfo>
+#include <QFontDialog>
+#include <QMessageBox>
+#include <QPageSetupDialog>
+#include <QPrintDialog>
+#include <QPrinter>
+
+namespace {
+
+// The Qt implementation: native dialogs where the platform has them.
+class QtDialogs : public TDialogs
+{
+public:
+    TMsgResult messageBox(QWidget *parent,
+                          const QString &text,
+                          const QString &caption,
+                          TMsgIcon icon,
+                          TMsgButtons buttons) override
+    {
+        QMessageBox box(parent);
+        box.setText(text);
+        box.setWindowTitle(caption.isEmpty() ? QApplication::applicationDisplayName() : caption);
+        switch (icon) {
+        case TMsgIcon::Error:
+            box.setIcon(QMessageBox::Critical);
+            break;
+        case TMsgIcon::Information:
+            box.setIcon(QMessageBox::Information);
+            break;
+        case TMsgIcon::Question:
+            box.setIcon(QMessageBox::Question);
+            break;
+        case TMsgIcon::Warning:
+            box.setIcon(QMessageBox::Warning);
+            break;
+        case TMsgIcon::None:
+            break;
+        }
+        switch (buttons) {
+        case TMsgButtons::Ok:
+            box.setStandardButtons(QMessageBox::Ok);
+            break;
+        case TMsgButtons::OkCancel:
+            box.setStandardButtons(QMessageBox::Ok | QMessageBox::Cancel);
+            break;
+        case TMsgButtons::YesNo:
+            box.setStandardButtons(QMessageBox::Yes | QMessageBox::No);
+            break;
+        case TMsgButtons::YesNoCancel:
+            box.setStandardButtons(QMessageBox::Yes | QMessageBox::No | QMessageBox::Cancel);
+            break;
+        }
+        switch (box.exec()) {
+        case QMessageBox::Ok:
+            return TMsgResult::Ok;
+        case QMessageBox::Yes:
+            return TMsgResult::Yes;
+        case QMessageBox::No:
+            return TMsgResult::No;
+        default:
+            return TMsgResult::Cancel;
+        }
+    }
+
+    std::optional<QString> openFile(QWidget *parent,
+                                    const QString &filter,
+                                    const QString &defaultExt,
+                                    const QString &startPath) override
+    {
+        QFileDialog dlg(parent, QString(), startPath, QtFilterFromDesignFilter(filter));
+        dlg.setAcceptMode(QFileDialog::AcceptOpen);
+        dlg.setFileMode(QFileDialog::ExistingFile);
+        if (defaultExt.size() > 1)
+            dlg.setDefaultSuffix(defaultExt.mid(1));
+        if (dlg.exec() != QDialog::Accepted || dlg.selectedFiles().isEmpty())
+            return std::nullopt;
+        return dlg.selectedFiles().first();
+    }
+
+    std::optional<QString> saveFile(QWidget *parent,
+                                    const QString &filter,
+                                    const QString &defaultExt,
+                                    const QString &startPath) override
+    {
+        QFileDialog dlg(parent, QString(), startPath, QtFilterFromDesignFilter(filter));
+        dlg.setAcceptMode(QFileDialog::AcceptSave);
+        dlg.setFileMode(QFileDialog::AnyFile);
+        // Replacing an existing document asks nothing, as the command is designed.
+        dlg.setOption(QFileDialog::DontConfirmOverwrite, true);
+        if (defaultExt.size() > 1)
+            dlg.setDefaultSuffix(defaultExt.mid(1));
+        if (dlg.exec() != QDialog::Accepted || dlg.selectedFiles().isEmpty())
+            return std::nullopt;
+        return WithDefaultExtension(dlg.selectedFiles().first(), defaultExt);
+    }
+
+    bool chooseFont(QWidget *parent, TFontRec &font) override
+    {
+        bool ok = false;
+        const QFont chosen = QFontDialog::getFont(&ok, font.toQFont(), parent);
+        if (ok)
+            font.assignFrom(chosen);
+        return ok;
+    }
+
+    bool printerSetup(QWidget *parent, TPrinter &printer) override
+    {
+        QPrintDialog dlg(&printer.qprinter(), parent);
+        dlg.setOption(QAbstractPrintDialog::PrintToFile, false);
+        dlg.setOption(QAbstractPrintDialog::PrintPageRange, false);
+        dlg.setOption(QAbstractPrintDialog::PrintCollateCopies, false);
+        const bool ok = dlg.exec() == QDialog::Accepted;
+        if (ok)
+            printer.syncSettingsFromPrinter();
+        return ok;
+    }
+
+    int execModal(QDialog *dialog) override { return dialog->exec(); }
+
+    bool openUrl(const QUrl &url) override { return QDesktopServices::openUrl(url); }
+};
+
+std::unique_ptr<TDialogs> &current()
+{
+    static std::unique_ptr<TDialogs> dialogs;
+    return dialogs;
+}
+
+} // namespace
+
+TDialogs &Dialogs()
+{
+    auto &d = current();
+    if (!d)
+        d = std::make_unique<QtDialogs>();
+    return *d;
+}
+
+std::unique_ptr<TDialogs> SetDialogs(std::unique_ptr<TDialogs> dialogs)
+{
+    auto previous = std::move(current());
+    current() = std::move(dialogs);
+    return previous;
+}
+
+QString QtFilterFromDesignFilter(const QString &filter)
+{
+    const QStringList parts = filter.split(QLatin1Char('|'));
+    QStringList out;
+    for (int i = 0; i + 1 < parts.size(); i += 2) {
+        QString patterns = parts[i + 1];
+        patterns.replace(QLatin1Char(';'), QLatin1Char(' '));
+        QString description = parts[i];
+        // The description often repeats the patterns in brackets; Qt takes the last bracket as the patterns.
+        out << QStringLiteral("%1 (%2)").arg(description, patterns);
+    }
+    if (parts.size() % 2 == 1 && !parts.last().isEmpty() && out.isEmpty())
+        out << parts.last();
+    return out.join(QStringLiteral(";;"));
+}
+
+QString WithDefaultExtension(const QString &fileName, const QString &defaultExt)
+{
+    if (fileName.isEmpty() || defaultExt.isEmpty())
+        return fileName;
+    if (!QFileInfo(fileName).suffix().isEmpty())
+        return fileName;
+    const QString ext = defaultExt.startsWith(QLatin1Char('.')) ? defaultExt : QLatin1Char('.') + defaultExt;
+    return fileName.endsWith(QLatin1Char('.')) ? fileName + ext.mid(1) : fileName + ext;
+}
+
+void ShowErrorReport(const QString &text)
+{
+    Dialogs().messageBox(QApplication::activeWindow(), text, QString(), TMsgIcon::Error, TMsgButtons::Ok);
+}
