@@ -10,7 +10,12 @@ class TRxSpinEdit : public QDoubleSpinBox
 {
     Q_OBJECT
 public:
-    TRxSpinEdit(bool decimal, double minimum, double maximum, double step, double value, QWidget *parent = nullptr);
+    TRxSpinEdit(bool decimal,
+                double minimum,
+                double maximum,
+                double step,
+                double value,
+                QWidget *parent = nullptr);
 
     bool isDecimal() const { return m_decimal; }
     // The value the current text stands for (minimum when it is no number), clamped.

@@ -34,9 +34,9 @@ public:
     explicit TOpenDialog(QObject *parent = nullptr)
         : QObject(parent)
     {}
-    QString Filter; // design form: "Description|*.ext"
+    QString Filter;     // design form: "Description|*.ext"
     QString DefaultExt; // ".kvt"
-    QString FileName; // last chosen name
+    QString FileName;   // last chosen name
 };
 
 class TSaveDialog : public TOpenDialog

@@ -24,11 +24,8 @@ public:
     virtual ~TDialogs() = default;
 
     // caption empty = the platform's default caption.
-    virtual TMsgResult messageBox(QWidget *parent,
-                                  const QString &text,
-                                  const QString &caption,
-                                  TMsgIcon icon,
-                                  TMsgButtons buttons)
+    virtual TMsgResult messageBox(
+            QWidget *parent, const QString &text, const QString &caption, TMsgIcon icon, TMsgButtons buttons)
             = 0;
     // filter in the design's form "Description|*.ext|Description2|*.a;*.b"; defaultExt like ".kvt"
     // (appended to a chosen name that has no extension). Empty optional = cancelled.

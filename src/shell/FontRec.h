@@ -12,7 +12,7 @@ struct TFontRec
     enum Style : quint8 { Bold = 1, Italic = 2, Underline = 4, StrikeOut = 8 };
     static constexpr quint32 WindowTextColor = 0xFF000008; // system colour 8, stored as 08 00 00 FF
 
-    quint8 charset = 0; // 0 ANSI, 1 default, 2 symbol, ...
+    quint8 charset = 0;              // 0 ANSI, 1 default, 2 symbol, ...
     quint32 color = WindowTextColor; // 0x00BBGGRR, or 0xFF0000nn for system colour nn
     QString name = QStringLiteral("Arial");
     quint8 pitch = 0; // 0 default, 1 variable, 2 fixed

@@ -152,7 +152,8 @@ public:
 
     // --- Renderers and preview (render/)
     void PaintToCanvas(QPainter &canvas0, int dpi, int width, int height, double zoomedvalue, bool printit);
-    void PaintToCanvasHochformat(QPainter &canvas0, int dpi, int width, int height, double zoomedvalue, bool printit);
+    void PaintToCanvasHochformat(
+            QPainter &canvas0, int dpi, int width, int height, double zoomedvalue, bool printit);
     void PaintBox1Paint(QPaintEvent *event);
     void PaintBox1MouseDown();
     void ZoomEdChange();
@@ -225,3 +226,10 @@ extern TKopienForm *KopienForm;
 void CreateApplicationWindows();
 // Destroys the windows again (tests; the program ends with the process).
 void DestroyApplicationWindows();
+
+// The program folder used instead of the executable's folder (tests).
+void SetProgramFolderForTests(const QString &folder);
+// Set by main() while the event loop runs, so closing the main window ends the program.
+void SetProgramMainLoopRunning(bool running);
+// The picture dialog's filter: every picture kind the renderer loads.
+extern const QString PictureFilter;

@@ -32,7 +32,7 @@ public:
     // Queued answers; when a queue is empty: messages answer Ok (Yes for Yes/No questions), file
     // dialogs cancel, font and printer dialogs cancel, modal windows are rejected.
     QQueue<TMsgResult> messageAnswers;
-    QQueue<std::optional<QString>> fileAnswers; // nullopt = cancel
+    QQueue<std::optional<QString>> fileAnswers;          // nullopt = cancel
     QQueue<std::function<bool(TFontRec &)>> fontAnswers; // edits the font, returns accepted
     QQueue<std::function<bool(TPrinter &)>> printerAnswers;
     QQueue<std::function<int(QDialog *)>> modalAnswers; // runs while the dialog is "open"
@@ -44,19 +44,26 @@ public:
     int printerDialogs = 0;
     QList<QDialog *> modalDialogs;
 
-    TMsgResult messageBox(QWidget *, const QString &text, const QString &caption, TMsgIcon icon, TMsgButtons buttons) override
+    TMsgResult messageBox(QWidget *,
+                          const QString &text,
+                          const QString &caption,
+                          TMsgIcon icon,
+                          TMsgButtons buttons) override
     {
         messages.append({text, caption, icon, buttons});
         if (!messageAnswers.isEmpty())
             return messageAnswers.dequeue();
-        return (buttons == TMsgButtons::YesNo || buttons == TMsgButtons::YesNoCancel) ? TMsgResult::Yes : TMsgResult::Ok;
+        return (buttons == TMsgButtons::YesNo || buttons == TMsgButtons::YesNoCancel) ? TMsgResult::Yes
+                                                                                      : TMsgResult::Ok;
     }
-    std::optional<QString> openFile(QWidget *, const QString &filter, const QString &defaultExt, const QString &) override
+    std::optional<QString>
+    openFile(QWidget *, const QString &filter, const QString &defaultExt, const QString &) override
     {
         fileRequests.append({QStringLiteral("open"), filter, defaultExt});
         return fileAnswers.isEmpty() ? std::nullopt : fileAnswers.dequeue();
     }
-    std::optional<QString> saveFile(QWidget *, const QString &filter, const QString &defaultExt, const QString &) override
+    std::optional<QString>
+    saveFile(QWidget *, const QString &filter, const QString &defaultExt, const QString &) override
     {
         fileRequests.append({QStringLiteral("save"), filter, defaultExt});
         if (fileAnswers.isEmpty())

@@ -1,0 +1,673 @@
+#include "MainUnit.h"
+
+#include "AboutBoxUnit.h"
+#include "Dialogs.h"
+#include "Errors.h"
+#include "controls/BitBtnXP.h"
+#include "controls/FilenameEdit.h"
+#include "controls/Memo.h"
+#include "controls/RxSpinEdit.h"
+#include "persist/FormStorage.h"
+#include "print/ChooseAddressFUnit.h"
+#include "print/KopienFUnit.h"
+#include "render/PaintBox.h"
+#include "render/PaperFormats.h"
+#include "translate/TranslateFUnit.h"
+#include "translate/TranslateWalk.h"
+#include "translate/translateunit.h"
+
+#include <QAction>
+#include <QActionGroup>
+#include <QApplication>
+#include <QCheckBox>
+#include <QCloseEvent>
+#include <QComboBox>
+#include <QHBoxLayout>
+#include <QKeyEvent>
+#include <QLabel>
+#include <QLineEdit>
+#include <QMenu>
+#include <QMenuBar>
+#include <QScreen>
+#include <QScrollArea>
+#include <QStyle>
+#include <QTimer>
+#include <QVBoxLayout>
+#include <QWheelEvent>
+
+TMainForm *MainForm = nullptr;
+TAboutBox *AboutBox = nullptr;
+TTranslateForm *TranslateForm = nullptr;
+TChooseAddressForm *ChooseAddressForm = nullptr;
+TKopienForm *KopienForm = nullptr;
+
+namespace {
+
+QString &programFolderOverride()
+{
+    static QString folder;
+    return folder;
+}
+
+bool &programLoopFlag()
+{
+    static bool running = false;
+    return running;
+}
+
+QIcon themed(const char *name, QStyle::StandardPixmap fallback)
+{
+    return QIcon::fromTheme(QLatin1String(name), QApplication::style()->standardIcon(fallback));
+}
+
+// A label with the design's caption; its size follows its text.
+QLabel *makeLabel(TMainForm *f, const QString &name, const QString &caption, QWidget *parent)
+{
+    return f->own(new QLabel(caption, parent), name);
+}
+
+void fixWidth(QWidget *w, int width)
+{
+    w->setMinimumWidth(width);
+    w->setSizePolicy(QSizePolicy::Preferred, w->sizePolicy().verticalPolicy());
+}
+
+} // namespace
+
+const QString PictureFilter
+        = QStringLiteral("Bilder (*.png;*.jpg;*.jpeg;*.bmp;*.gif;*.svg;*.ico;*.tif;*.tiff;*.webp)|"
+                         "*.png;*.jpg;*.jpeg;*.bmp;*.gif;*.svg;*.ico;*.tif;*.tiff;*.webp");
+
+void SetProgramFolderForTests(const QString &folder)
+{
+    programFolderOverride() = folder;
+}
+
+void SetProgramMainLoopRunning(bool running)
+{
+    programLoopFlag() = running;
+}
+
+TMainForm::TMainForm(QWidget *parent)
+    : QMainWindow(parent)
+{
+    MainForm = this;
+    setObjectName(QStringLiteral("MainForm"));
+    setWindowTitle(QStringLiteral("Velmora Kuvertino 1.0"));
+    setWindowIcon(QIcon(EnvelopePicture(QSize(64, 64))));
+    SetTranslationHost([] { return MainForm ? MainForm->language : 0; },
+                       [] { return MainForm ? MainForm->progpath : QString(); });
+    createControls();
+    createMenu();
+    connectHandlers();
+    qApp->installEventFilter(this);
+    FormCreate();
+}
+
+TMainForm::~TMainForm()
+{
+    if (qApp)
+        qApp->removeEventFilter(this);
+    if (MainForm == this)
+        MainForm = nullptr;
+}
+
+void TMainForm::createControls()
+{
+    auto *central = new QWidget(this);
+    central->setObjectName(QStringLiteral("MainClient"));
+    setCentralWidget(central);
+    auto *outer = new QVBoxLayout(central);
+    outer->setContentsMargins(0, 0, 0, 0);
+    outer->setSpacing(0);
+
+    // The hidden focus target comes first in the tab order and lies under the preview area.
+    Edit1 = own(new QLineEdit(QStringLiteral("Edit1"), central), QStringLiteral("Edit1"));
+    Edit1->setGeometry(152, 248, 121, 21);
+    Label16 = makeLabel(this, QStringLiteral("Label16"), QStringLiteral("Label16"), central);
+    Label16->move(352, 304);
+
+    // Button bar
+    Panel2 = own(new QWidget(central), QStringLiteral("Panel2"));
+    auto *bar = new QHBoxLayout(Panel2);
+    bar->setContentsMargins(8, 8, 8, 8);
+    bar->setSpacing(5);
+    auto button = [this](const QString &name,
+                         const QString &caption,
+                         const QIcon &icon,
+                         int width,
+                         QWidget *parent) {
+        auto *b = own(new TBitBtnXP(caption, icon, parent), name);
+        b->setMinimumSize(width, 25);
+        return b;
+    };
+    BitBtn3 = button(QStringLiteral("BitBtn3"),
+                     QStringLiteral("Neu"),
+                     themed("document-new", QStyle::SP_FileIcon),
+                     75,
+                     Panel2);
+    BitBtn4 = button(QStringLiteral("BitBtn4"),
+                     QStringLiteral("Öffnen..."),
+                     themed("document-open", QStyle::SP_DialogOpenButton),
+                     75,
+                     Panel2);
+    BitBtn5 = button(QStringLiteral("BitBtn5"),
+                     QStringLiteral("Speichern unter..."),
+                     themed("document-save-as", QStyle::SP_DialogSaveButton),
+                     113,
+                     Panel2);
+    BitBtn6 = button(QStringLiteral("BitBtn6"),
+                     QStringLiteral("Drucker einrichten..."),
+                     themed("document-print-preview", QStyle::SP_FileDialogDetailedView),
+                     129,
+                     Panel2);
+    BitBtn7 = button(QStringLiteral("BitBtn7"),
+                     QStringLiteral("Drucken"),
+                     themed("document-print", QStyle::SP_DialogApplyButton),
+                     75,
+                     Panel2);
+    BitBtn8 = button(QStringLiteral("BitBtn8"),
+                     QStringLiteral("Beenden"),
+                     QApplication::style()->standardIcon(QStyle::SP_DialogCancelButton),
+                     75,
+                     Panel2);
+    BitBtn8->setCancel(true);
+    for (QWidget *w : {BitBtn3, BitBtn4, BitBtn5, BitBtn6, BitBtn7, BitBtn8})
+        bar->addWidget(w);
+    bar->addStretch(1);
+    outer->addWidget(Panel2);
+
+    // Settings panel, in the designed rows and order.
+    Panel1 = own(new QWidget(central), QStringLiteral("Panel1"));
+    auto *rows = new QVBoxLayout(Panel1);
+    rows->setContentsMargins(8, 0, 8, 6);
+    rows->setSpacing(4);
+
+    auto *addressRow = new QHBoxLayout;
+    auto *recipientButtons = new QVBoxLayout;
+    Label1 = makeLabel(this, QStringLiteral("Label1"), QStringLiteral("Empfänger:"), Panel1);
+    BitBtn1 = button(QStringLiteral("BitBtn1"),
+                     QStringLiteral("Neu"),
+                     themed("edit-clear", QStyle::SP_FileIcon),
+                     81,
+                     Panel1);
+    ChooseBtn = button(QStringLiteral("ChooseBtn"),
+                       QStringLiteral("Wählen"),
+                       themed("x-office-address-book", QStyle::SP_FileDialogContentsView),
+                       81,
+                       Panel1);
+    ChooseBtn->setToolTip(QStringLiteral("Holt eine in der Adressliste gespeicherte Adresse wieder hervor"));
+    SaveInListBtn = button(QStringLiteral("SaveInListBtn"),
+                           QStringLiteral("Speichern"),
+                           themed("list-add", QStyle::SP_DialogSaveButton),
+                           81,
+                           Panel1);
+    SaveInListBtn->setToolTip(QStringLiteral("Speichert die aktuelle Adresse in einer Liste. Diese kann dann "
+                                             "später mit Wählen wieder hervorgeholt werden"));
+    recipientButtons->addWidget(Label1);
+    recipientButtons->addWidget(BitBtn1);
+    recipientButtons->addWidget(ChooseBtn);
+    recipientButtons->addWidget(SaveInListBtn);
+    recipientButtons->addStretch(1);
+    Memo1 = own(new TMemo(Panel1), QStringLiteral("Memo1"));
+    Memo1->setMinimumSize(233, 89);
+    auto *senderButtons = new QVBoxLayout;
+    Label2 = makeLabel(this, QStringLiteral("Label2"), QStringLiteral("Absender:"), Panel1);
+    BitBtn2 = button(QStringLiteral("BitBtn2"),
+                     QStringLiteral("Neu"),
+                     themed("edit-clear", QStyle::SP_FileIcon),
+                     57,
+                     Panel1);
+    senderButtons->addWidget(Label2);
+    senderButtons->addWidget(BitBtn2);
+    senderButtons->addStretch(1);
+    Memo2 = own(new TMemo(Panel1), QStringLiteral("Memo2"));
+    Memo2->setMinimumSize(257, 89);
+    addressRow->addLayout(recipientButtons);
+    addressRow->addWidget(Memo1, 233);
+    addressRow->addSpacing(4);
+    addressRow->addLayout(senderButtons);
+    addressRow->addWidget(Memo2, 257);
+    rows->addLayout(addressRow, 1);
+
+    // Spin fields have the info-tip background.
+    auto spin = [this](const QString &name, bool decimal, double min, double max, double step, double value) {
+        auto *s = own(new TRxSpinEdit(decimal, min, max, step, value, Panel1), name);
+        QPalette p = s->palette();
+        p.setColor(QPalette::Base, p.color(QPalette::ToolTipBase));
+        p.setColor(QPalette::Text, p.color(QPalette::ToolTipText));
+        s->setPalette(p);
+        fixWidth(s, 65);
+        return s;
+    };
+
+    auto *row2 = new QHBoxLayout;
+    Label3 = makeLabel(this, QStringLiteral("Label3"), QStringLiteral("Zoom in %:"), Panel1);
+    ZoomEd = spin(QStringLiteral("ZoomEd"), false, 10, 1000, 10, 100);
+    Label4 = makeLabel(this, QStringLiteral("Label4"), QStringLiteral("Papierformat:"), Panel1);
+    ComboBox1 = own(new QComboBox(Panel1), QStringLiteral("ComboBox1"));
+    ComboBox1->addItems(PaperFormatItems());
+    ComboBox1->setCurrentIndex(-1);
+    fixWidth(ComboBox1, 145);
+    Schrift1Btn = button(QStringLiteral("Schrift1Btn"),
+                         QStringLiteral("Empfäger Schriftart..."),
+                         themed("preferences-desktop-font", QStyle::SP_FileDialogListView),
+                         153,
+                         Panel1);
+    Schrift2Btn = button(QStringLiteral("Schrift2Btn"),
+                         QStringLiteral("Absender Schriftart..."),
+                         themed("preferences-desktop-font", QStyle::SP_FileDialogListView),
+                         153,
+                         Panel1);
+    for (QWidget *w :
+         std::initializer_list<QWidget *>{Label3, ZoomEd, Label4, ComboBox1, Schrift1Btn, Schrift2Btn})
+        row2->addWidget(w);
+    row2->addStretch(1);
+    rows->addLayout(row2);
+
+    auto *row3 = new QHBoxLayout;
+    Label6 = makeLabel(this, QStringLiteral("Label6"), QStringLiteral("Rand in mm:"), Panel1);
+    RandEd = spin(QStringLiteral("RandEd"), true, 0, 1000, 1, 15);
+    Label10 = makeLabel(this, QStringLiteral("Label10"), QStringLiteral("Rand um Bild in mm:"), Panel1);
+    BildRandEd = spin(QStringLiteral("BildRandEd"), true, 0, 1000, 1, 5);
+    Label11 = makeLabel(this, QStringLiteral("Label11"), QStringLiteral("Info Zeile:"), Panel1);
+    InfoEd = own(new QLineEdit(Panel1), QStringLiteral("InfoEd"));
+    InfoEd->setToolTip(QStringLiteral("Z.B. \"Antwort\""));
+    fixWidth(InfoEd, 129);
+    Label5 = own(new QLabel(Panel1), QStringLiteral("Label5"));
+    for (QWidget *w :
+         std::initializer_list<QWidget *>{Label6, RandEd, Label10, BildRandEd, Label11, InfoEd, Label5})
+        row3->addWidget(w);
+    row3->addStretch(1);
+    rows->addLayout(row3);
+
+    auto *row4 = new QHBoxLayout;
+    Label7 = makeLabel(this, QStringLiteral("Label7"), QStringLiteral("Bilddatei:"), Panel1);
+    FilenameEdit1 = own(new TFilenameEdit(Panel1), QStringLiteral("FilenameEdit1"));
+    fixWidth(FilenameEdit1, 145);
+    Label8 = makeLabel(this, QStringLiteral("Label8"), QStringLiteral("Bildbreite in mm:"), Panel1);
+    BildBreiteEd = spin(QStringLiteral("BildBreiteEd"), true, 0, 1000, 1, 20);
+    Label9 = makeLabel(this, QStringLiteral("Label9"), QStringLiteral("Bildposition:"), Panel1);
+    ComboBox2 = own(new QComboBox(Panel1), QStringLiteral("ComboBox2"));
+    ComboBox2->addItems({QStringLiteral("Links neben dem Absender"),
+                         QStringLiteral("Unter dem Absender"),
+                         QStringLiteral("Bild als Briefmarke")});
+    ComboBox2->setCurrentIndex(-1);
+    fixWidth(ComboBox2, 131);
+    HochformatCheck
+            = own(new QCheckBox(QStringLiteral("Hochformat"), Panel1), QStringLiteral("HochformatCheck"));
+    for (QWidget *w : std::initializer_list<QWidget *>{
+                 Label7, FilenameEdit1, Label8, BildBreiteEd, Label9, ComboBox2, HochformatCheck})
+        row4->addWidget(w);
+    row4->addStretch(1);
+    rows->addLayout(row4);
+
+    auto *row5 = new QHBoxLayout;
+    Label12 = makeLabel(this, QStringLiteral("Label12"), QStringLiteral("Empfänger anzeigen bei:"), Panel1);
+    EmpfProEd = spin(QStringLiteral("EmpfProEd"), true, 0, 1000, 1, 50);
+    Label13 = makeLabel(this, QStringLiteral("Label13"), QStringLiteral("% der Blattbreite"), Panel1);
+    Label14 = makeLabel(this, QStringLiteral("Label14"), QStringLiteral("Empfänger anzeigen bei:"), Panel1);
+    EmpfPro2Ed = spin(QStringLiteral("EmpfPro2Ed"), true, 0, 1000, 1, 50);
+    Label15 = makeLabel(this, QStringLiteral("Label15"), QStringLiteral("% der Blatthöhe"), Panel1);
+    row5->addWidget(Label12);
+    row5->addWidget(EmpfProEd);
+    row5->addWidget(Label13);
+    row5->addSpacing(24);
+    row5->addWidget(Label14);
+    row5->addWidget(EmpfPro2Ed);
+    row5->addWidget(Label15);
+    row5->addStretch(1);
+    rows->addLayout(row5);
+    outer->addWidget(Panel1);
+
+    // Preview area
+    ScrollBox1 = own(new QScrollArea(central), QStringLiteral("ScrollBox1"));
+    ScrollBox1->setWidgetResizable(false);
+    ScrollBox1->setAlignment(Qt::AlignLeft | Qt::AlignTop);
+    ScrollBox1->setBackgroundRole(QPalette::Dark); // the application-workspace colour
+    ScrollBox1->setFrameShape(QFrame::NoFrame);
+    PaintBox1 = own(new TPaintBox, QStringLiteral("PaintBox1"));
+    ScrollBox1->setWidget(PaintBox1);
+    outer->addWidget(ScrollBox1, 1);
+    ScrollBox1->raise();
+
+    // Components without a visible place
+    PrinterSetupDialog1 = own(new TPrinterSetupDialog(this), QStringLiteral("PrinterSetupDialog1"));
+    FontDialog1 = own(new TFontDialog(this), QStringLiteral("FontDialog1"));
+    FontDialog2 = own(new TFontDialog(this), QStringLiteral("FontDialog2"));
+    Timer1 = own(new QTimer(this), QStringLiteral("Timer1"));
+    Timer1->setInterval(1000);
+    OpenDialog1 = own(new TOpenDialog(this), QStringLiteral("OpenDialog1"));
+    OpenDialog1->Filter = QStringLiteral("Briefumschläge (*.KVT)|*.kvt");
+    OpenDialog1->DefaultExt = QStringLiteral(".kvt");
+    SaveDialog1 = own(new TSaveDialog(this), QStringLiteral("SaveDialog1"));
+    SaveDialog1->Filter = OpenDialog1->Filter;
+    SaveDialog1->DefaultExt = OpenDialog1->DefaultExt;
+    OpenDialog2 = own(new TOpenDialog(this), QStringLiteral("OpenDialog2"));
+    OpenDialog2->Filter = QStringLiteral("CSV Dateien (*.csv)|*.csv");
+    OpenDialog2->DefaultExt = QStringLiteral(".csv");
+    OpenPictureDialog1 = own(new TOpenPictureDialog(this), QStringLiteral("OpenPictureDialog1"));
+    OpenPictureDialog1->Filter = PictureFilter;
+    FormStorage1 = own(new TFormStorage(this, QStringLiteral("TMainForm")), QStringLiteral("FormStorage1"));
+
+    // Tab order: Edit1 first, then the controls in their rows.
+    QWidget *order[]
+            = {Edit1,        BitBtn3,     BitBtn4,         BitBtn5,   BitBtn6,    BitBtn7, BitBtn8,
+               BitBtn1,      ChooseBtn,   SaveInListBtn,   Memo1,     BitBtn2,    Memo2,   ZoomEd,
+               ComboBox1,    Schrift1Btn, Schrift2Btn,     RandEd,    BildRandEd, InfoEd,  FilenameEdit1,
+               BildBreiteEd, ComboBox2,   HochformatCheck, EmpfProEd, EmpfPro2Ed};
+    for (size_t i = 0; i + 1 < std::size(order); ++i)
+        setTabOrder(order[i], order[i + 1]);
+
+    resize(715, 540 + menuBar()->sizeHint().height());
+}
+
+void TMainForm::createMenu()
+{
+    QMenuBar *bar = menuBar();
+    auto item = [this](QMenu *menu, const QString &name, const QString &caption) {
+        QAction *a = own(menu->addAction(caption), name);
+        return a;
+    };
+    auto separator = [this](QMenu *menu, const QString &name) {
+        QAction *a = own(menu->addSeparator(), name);
+        a->setText(QStringLiteral("-"));
+        return a;
+    };
+    own(bar, QStringLiteral("MainMenu1"));
+
+    Datei1Menu = bar->addMenu(QStringLiteral("Datei"));
+    Datei1Menu->setObjectName(QStringLiteral("Datei1Menu"));
+    Datei1 = own(Datei1Menu->menuAction(), QStringLiteral("Datei1"));
+    Neu1 = item(Datei1Menu, QStringLiteral("Neu1"), QStringLiteral("Neu"));
+    Neu1->setIcon(BitBtn3->icon());
+    ffnen1 = item(Datei1Menu, QStringLiteral("ffnen1"), QStringLiteral("Öffnen..."));
+    ffnen1->setIcon(BitBtn4->icon());
+    ffnen1->setShortcut(QKeySequence::Open);
+    Speichernunter1
+            = item(Datei1Menu, QStringLiteral("Speichernunter1"), QStringLiteral("Speichern unter..."));
+    Speichernunter1->setIcon(BitBtn5->icon());
+    Speichernunter1->setShortcut(QKeySequence::SaveAs);
+    N1 = separator(Datei1Menu, QStringLiteral("N1"));
+    CSVImportieren1 = item(Datei1Menu,
+                           QStringLiteral("CSVImportieren1"),
+                           QStringLiteral("Alle Datensätze einer CSV Datei drucken..."));
+    CSVDateiinAdresslisteladen1 = item(Datei1Menu,
+                                       QStringLiteral("CSVDateiinAdresslisteladen1"),
+                                       QStringLiteral("CSV Datei in Adressliste laden..."));
+    N2 = separator(Datei1Menu, QStringLiteral("N2"));
+    Druckereinrichten1
+            = item(Datei1Menu, QStringLiteral("Druckereinrichten1"), QStringLiteral("Drucker einrichten..."));
+    Druckereinrichten1->setIcon(BitBtn6->icon());
+    Drucken1 = item(Datei1Menu, QStringLiteral("Drucken1"), QStringLiteral("Drucken..."));
+    Drucken1->setIcon(BitBtn7->icon());
+    Drucken1->setShortcut(QKeySequence::Print);
+    MehrereKopiendrucken1 = item(
+            Datei1Menu, QStringLiteral("MehrereKopiendrucken1"), QStringLiteral("Mehrere Kopien drucken..."));
+    N3 = separator(Datei1Menu, QStringLiteral("N3"));
+    Beenden1 = item(Datei1Menu, QStringLiteral("Beenden1"), QStringLiteral("Beenden"));
+    Beenden1->setIcon(BitBtn8->icon());
+
+    Adressliste1Menu = bar->addMenu(QStringLiteral("Adressliste"));
+    Adressliste1Menu->setObjectName(QStringLiteral("Adressliste1Menu"));
+    Adressliste1 = own(Adressliste1Menu->menuAction(), QStringLiteral("Adressliste1"));
+    Adresslisteimmeroffenhalten1 = item(Adressliste1Menu,
+                                        QStringLiteral("Adresslisteimmeroffenhalten1"),
+                                        QStringLiteral("Adressliste immer offen halten"));
+    Adresslisteimmeroffenhalten1->setCheckable(true);
+
+    Sprache1Menu = bar->addMenu(QStringLiteral("Sprache"));
+    Sprache1Menu->setObjectName(QStringLiteral("Sprache1Menu"));
+    Sprache1 = own(Sprache1Menu->menuAction(), QStringLiteral("Sprache1"));
+    LanguageGroup = new QActionGroup(this);
+    LanguageGroup->setExclusive(true);
+    Deutsch1 = item(Sprache1Menu, QStringLiteral("Deutsch1"), QStringLiteral("Deutsch"));
+    English1 = item(Sprache1Menu, QStringLiteral("English1"), QStringLiteral("English"));
+    for (QAction *a : {Deutsch1, English1}) {
+        a->setCheckable(true);
+        LanguageGroup->addAction(a);
+    }
+    Deutsch1->setChecked(true);
+    N4 = separator(Sprache1Menu, QStringLiteral("N4"));
+    bersetzen1 = item(Sprache1Menu, QStringLiteral("bersetzen1"), QStringLiteral("Übersetzen..."));
+    N5 = separator(Sprache1Menu, QStringLiteral("N5"));
+    Zollstattmm1 = item(
+            Sprache1Menu, QStringLiteral("Zollstattmm1"), QStringLiteral("mm statt Zoll im Englischen"));
+    Zollstattmm1->setCheckable(true);
+
+    ber1 = own(bar->addAction(QStringLiteral("Über..")), QStringLiteral("ber1"));
+}
+
+void TMainForm::connectHandlers()
+{
+    auto on = [this](auto *sender, auto signal, void (TMainForm::*handler)()) {
+        connect(sender, signal, this, [this, handler] { Guarded([this, handler] { (this->*handler)(); }); });
+    };
+    on(BitBtn3, &QPushButton::clicked, &TMainForm::Neu1Click);
+    on(Neu1, &QAction::triggered, &TMainForm::Neu1Click);
+    on(BitBtn4, &QPushButton::clicked, &TMainForm::ffnen1Click);
+    on(ffnen1, &QAction::triggered, &TMainForm::ffnen1Click);
+    on(BitBtn5, &QPushButton::clicked, &TMainForm::Speichernunter1Click);
+    on(Speichernunter1, &QAction::triggered, &TMainForm::Speichernunter1Click);
+    on(BitBtn6, &QPushButton::clicked, &TMainForm::Druckereinrichten1Click);
+    on(Druckereinrichten1, &QAction::triggered, &TMainForm::Druckereinrichten1Click);
+    on(BitBtn7, &QPushButton::clicked, &TMainForm::Drucken1Click);
+    on(Drucken1, &QAction::triggered, &TMainForm::Drucken1Click);
+    on(BitBtn8, &QPushButton::clicked, &TMainForm::Beenden1Click);
+    on(Beenden1, &QAction::triggered, &TMainForm::Beenden1Click);
+    on(MehrereKopiendrucken1, &QAction::triggered, &TMainForm::MehrereKopiendrucken1Click);
+    on(CSVImportieren1, &QAction::triggered, &TMainForm::CSVImportieren1Click);
+    on(CSVDateiinAdresslisteladen1, &QAction::triggered, &TMainForm::CSVDateiinAdresslisteladen1Click);
+    on(BitBtn1, &QPushButton::clicked, &TMainForm::BitBtn1Click);
+    on(BitBtn2, &QPushButton::clicked, &TMainForm::BitBtn2Click);
+    on(ChooseBtn, &QPushButton::clicked, &TMainForm::ChooseBtnClick);
+    on(SaveInListBtn, &QPushButton::clicked, &TMainForm::SaveInListBtnClick);
+    on(Schrift1Btn, &QPushButton::clicked, &TMainForm::Schrift1BtnClick);
+    on(Schrift2Btn, &QPushButton::clicked, &TMainForm::Schrift2BtnClick);
+    on(Memo1, &QPlainTextEdit::textChanged, &TMainForm::Memo1Change);
+    on(Memo2, &QPlainTextEdit::textChanged, &TMainForm::Memo2Change);
+    on(FilenameEdit1, &TFilenameEdit::textChanged, &TMainForm::FilenameEdit1Change);
+    on(InfoEd, &QLineEdit::textChanged, &TMainForm::InfoEdChange);
+    on(ZoomEd, &QDoubleSpinBox::valueChanged, &TMainForm::ZoomEdChange);
+    for (TRxSpinEdit *s : {RandEd, BildRandEd, BildBreiteEd, EmpfProEd, EmpfPro2Ed})
+        on(s, &QDoubleSpinBox::valueChanged, &TMainForm::RandEdChange);
+    // A list set by the program fires no change event: only the user's choice does.
+    on(ComboBox1, &QComboBox::activated, &TMainForm::ComboBox1Change);
+    on(ComboBox2, &QComboBox::activated, &TMainForm::ComboBox1Change);
+    on(HochformatCheck, &QCheckBox::clicked, &TMainForm::HochformatCheckClick);
+    on(Timer1, &QTimer::timeout, &TMainForm::Timer1Timer);
+    // The keep-open item is ticked by its handler, not by the menu.
+    connect(Adresslisteimmeroffenhalten1, &QAction::triggered, this, [this](bool checked) {
+        QSignalBlocker block(Adresslisteimmeroffenhalten1);
+        Adresslisteimmeroffenhalten1->setChecked(!checked);
+        Guarded([this] { Adresslisteimmeroffenhalten1Click(); });
+    });
+    on(Deutsch1, &QAction::triggered, &TMainForm::Deutsch1Click);
+    on(English1, &QAction::triggered, &TMainForm::English1Click);
+    on(bersetzen1, &QAction::triggered, &TMainForm::bersetzen1Click);
+    on(Zollstattmm1, &QAction::triggered, &TMainForm::Zollstattmm1Click);
+    on(ber1, &QAction::triggered, &TMainForm::ber1Click);
+}
+
+bool TMainForm::isInchMode() const
+{
+    return language == 1 && !(Zollstattmm1 && Zollstattmm1->isChecked());
+}
+
+void TMainForm::FormCreate()
+{
+    QString folder = programFolderOverride();
+    if (folder.isEmpty())
+        folder = QCoreApplication::applicationDirPath();
+    if (!folder.endsWith(QLatin1Char('/')))
+        folder += QLatin1Char('/');
+    progpath = folder;
+    BuildTranslationIndex();
+    ComboBox1->setCurrentIndex(PaperFormatDefaultIndex);
+    ComboBox2->setCurrentIndex(1);
+    Papierformat(ComboBox1->currentIndex());
+    FilenameEdit1->Filter = OpenPictureDialog1->Filter;
+    LoadOptionsLang();
+}
+
+void TMainForm::FormShow()
+{
+    if (infirst)
+        return;
+    RegisterMessages();
+    language = languagesetto;
+    try {
+        LoadOptions();
+    } catch (const EKuvertinoError &e) {
+        // A damaged last-state file: reported, and the rest of the first-show work waits for the next
+        // showing.
+        ShowErrorReport(e.message());
+        return;
+    }
+    if (language != 0)
+        TranslateComponentTree(Application);
+    Application->Title = TranslateText(Application->Title);
+    QGuiApplication::setApplicationDisplayName(Application->Title);
+    infirst = true;
+}
+
+void TMainForm::FormClose()
+{
+    SaveOptions();
+    SaveOptionsLang();
+}
+
+void TMainForm::Neu1Click()
+{
+    Memo1->setText(QString());
+    FilenameEdit1->setText(QString());
+}
+
+void TMainForm::BitBtn1Click()
+{
+    Memo1->setText(QString());
+}
+
+void TMainForm::BitBtn2Click()
+{
+    Memo2->setText(QString());
+}
+
+void TMainForm::Beenden1Click()
+{
+    close();
+}
+
+void TMainForm::ber1Click()
+{
+    Dialogs().execModal(AboutBox);
+}
+
+void TMainForm::showEvent(QShowEvent *event)
+{
+    QMainWindow::showEvent(event);
+    if (!event->spontaneous())
+        FormShow();
+}
+
+void TMainForm::closeEvent(QCloseEvent *event)
+{
+    try {
+        FormClose();
+    } catch (const EKuvertinoError &e) {
+        // Writing the last state failed: the program stays open so nothing is lost.
+        event->ignore();
+        ShowErrorReport(e.message());
+        return;
+    }
+    event->accept();
+    QMainWindow::closeEvent(event);
+    if (programLoopFlag())
+        QCoreApplication::exit(0);
+}
+
+void TMainForm::keyPressEvent(QKeyEvent *event)
+{
+    // Escape reaches the window only when the focused control did not use it: the cancel button answers.
+    if (event->key() == Qt::Key_Escape && event->modifiers() == Qt::NoModifier && BitBtn8->isEnabled()) {
+        BitBtn8->click();
+        return;
+    }
+    QMainWindow::keyPressEvent(event);
+}
+
+bool TMainForm::eventFilter(QObject *watched, QEvent *event)
+{
+    if (event->type() != QEvent::Wheel)
+        return QMainWindow::eventFilter(watched, event);
+    auto *widget = qobject_cast<QWidget *>(watched);
+    if (!widget || widget->window() != this)
+        return false;
+    // The same wheel event travels up the parents; handle it once.
+    static const QEvent *lastEvent = nullptr;
+    static int accumulated = 0;
+    const bool overPreview = widget == PaintBox1 || widget == ScrollBox1 || widget == ScrollBox1->viewport();
+    if (event != lastEvent) {
+        lastEvent = event;
+        accumulated += static_cast<QWheelEvent *>(event)->angleDelta().y();
+        while (accumulated <= -120) {
+            accumulated += 120;
+            Guarded([this] { FormMouseWheelDown(); });
+        }
+        while (accumulated >= 120) {
+            accumulated -= 120;
+            Guarded([this] { FormMouseWheelUp(); });
+        }
+    }
+    // The preview scrolls only by the handlers' steps; other controls still see the wheel.
+    return overPreview;
+}
+
+namespace {
+// Each global reference is valid from the moment its window begins to be created.
+template<class T>
+T *createForm(T *&ref)
+{
+    void *memory = ::operator new(sizeof(T));
+    ref = static_cast<T *>(memory);
+    try {
+        new (memory) T(nullptr);
+    } catch (...) {
+        ref = nullptr;
+        ::operator delete(memory);
+        throw;
+    }
+    Application->Components.append(ref);
+    return ref;
+}
+} // namespace
+
+void CreateApplicationWindows()
+{
+    if (!Application)
+        Application = new TApplicationObject;
+    Application->Title = QStringLiteral("Kuvertino");
+    Application->Components.clear();
+    createForm(MainForm);
+    createForm(AboutBox);
+    createForm(TranslateForm);
+    createForm(ChooseAddressForm);
+    createForm(KopienForm);
+}
+
+void DestroyApplicationWindows()
+{
+    delete KopienForm;
+    KopienForm = nullptr;
+    delete ChooseAddressForm;
+    ChooseAddressForm = nullptr;
+    delete TranslateForm;
+    TranslateForm = nullptr;
+    delete AboutBox;
+    AboutBox = nullptr;
+    delete MainForm;
+    MainForm = nullptr;
+    if (Application)
+        Application->Components.clear();
+    FreeTranslationTable();
+}
