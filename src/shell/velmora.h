@@ -37,9 +37,17 @@ public:
     quint32 size() const { return m_size; }
     static constexpr quint32 buffersize = 100;
 
+    // Makes every block larger than bytes fail as if the memory were exhausted (0 = no limit), so the
+    // out-of-memory path can be exercised.
+    static void setAllocationLimitForTests(quint64 bytes);
+
 private:
-    quint32 wantedSize() const;
+    enum class GrowResult { Fitted, NewBlock, Failed };
+    quint64 wantedSize() const;
+    GrowResult grow();
+    unsigned char *record(quint32 index) const;
     void setCurrent(qint32 index);
+    void clearCurrent();
 
     void **m_outeraobj;
     void *m_aobj = nullptr;
@@ -61,6 +69,7 @@ public:
     T *at(quint32 index) { return static_cast<T *>(GetObject(index)); }
     T *add() { return static_cast<T *>(Add()); }
     T *insert(qint32 nr) { return static_cast<T *>(Insert(nr)); }
+    T *current() const { return static_cast<T *>(aobj()); }
 };
 
 // Appends one wide-string record (int32 LE count of UTF-16 code units, then the units in UTF-16LE).

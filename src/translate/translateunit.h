@@ -4,6 +4,7 @@
 
 #include <functional>
 
+class QIODevice;
 class TDynaArray;
 
 // One row of the translation table: 20 language columns, each a separately allocated
@@ -30,10 +31,22 @@ extern TIndexEntry *CurrentEntry;
 // folder (ending in a separator) that holds "translate.dat".
 void SetTranslationHost(std::function<int()> language, std::function<QString()> progpath);
 
+// Frees any table held, loads "translate.dat" and builds the 256 sorted buckets.
 void BuildTranslationIndex();
+// Appends the rows of "translate.dat" to TranslationRows; a missing or malformed file is no error.
 void LoadTranslationTable();
+// Writes the table through a temporary file that replaces "translate.dat" only when complete. A file
+// that cannot be created is skipped silently; a write that fails afterwards throws EInOutError and
+// leaves the old file as it was.
 void SaveTranslationTable();
+// Appends the whole rows a table file holds; stops silently at the first cut record, and reads no
+// rows when the column count is not positive.
+void LoadTranslationRows(QIODevice &file);
+// Writes the table in the file format (20 columns). Throws EInOutError when a write fails.
+void WriteTranslationRows(QIODevice &file);
 void SortBucket(TDynaArray *bucket, int lo, int hi);
+// The text in the active language with its outer spaces kept; an unknown text is added to the table
+// and saved, and comes back unchanged.
 QString TranslateText(const QString &text);
 void GetMessageText(int n, QString &result);
 // Convenience: the message's text, or an empty string for an unknown number.
