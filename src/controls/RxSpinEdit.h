@@ -1,6 +1,7 @@
 #pragma once
 
 #include <QDoubleSpinBox>
+#include <QLineEdit>
 
 // The spin field: its value is the number its text shows (two decimals in the user's number format
 // for decimal fields), values out of range go to the nearer bound when set and when the field loses
@@ -20,6 +21,8 @@ public:
     bool isDecimal() const { return m_decimal; }
     // The value the current text stands for (minimum when it is no number), clamped.
     double textValue() const;
+    // The text field itself (typing in tests; the walk leaves the number alone).
+    QLineEdit *editor() const { return lineEdit(); }
 
     QValidator::State validate(QString &input, int &pos) const override;
     double valueFromText(const QString &text) const override;

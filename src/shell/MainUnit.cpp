@@ -360,6 +360,9 @@ void TMainForm::createControls()
         setTabOrder(order[i], order[i + 1]);
 
     resize(715, 540 + menuBar()->sizeHint().height());
+    // The designed position at the first start: centred (the placement memory moves it later).
+    if (QScreen *screen = QGuiApplication::primaryScreen())
+        move(screen->availableGeometry().center() - rect().center());
 }
 
 void TMainForm::createMenu()
@@ -527,7 +530,6 @@ void TMainForm::FormShow()
     if (language != 0)
         TranslateComponentTree(Application);
     Application->Title = TranslateText(Application->Title);
-    QGuiApplication::setApplicationDisplayName(Application->Title);
     infirst = true;
 }
 

@@ -1,0 +1,24 @@
+#!/usr/bin/env bash
+# Builds everything twice (normal, and AddressSanitizer + UndefinedBehaviorSanitizer) and runs every
+# test in both builds, the end-to-end printing test through a local CUPS queue included.
+set -euo pipefail
+cd "$(dirname "$0")/.."
+scripts/deps.sh
+if [ -x scripts/cups-setup.sh ]; then
+    scripts/cups-setup.sh
+fi
+jobs=$(nproc)
+status=0
+for variant in normal sanitize; do
+    dir=build-test-$variant
+    flags=(-DCMAKE_BUILD_TYPE=Debug)
+    [ "$variant" = sanitize ] && flags+=(-DKUVERTINO_SANITIZE=ON)
+    echo "=== $variant build"
+    cmake -S . -B "$dir" -G Ninja "${flags[@]}" >/dev/null
+    cmake --build "$dir" -j "$jobs"
+    echo "=== $variant tests"
+    if ! ctest --test-dir "$dir" --output-on-failure -j "$jobs"; then
+        status=1
+    fi
+done
+exit $status

@@ -1,0 +1,174 @@
+#include "controls/Memo.h"
+#include "controls/RxSpinEdit.h"
+#include "shell/Dialogs.h"
+
+#include <QApplication>
+#include <QLineEdit>
+#include <QSignalSpy>
+#include <QTest>
+
+class TestControls : public QObject
+{
+    Q_OBJECT
+
+private slots:
+    void setValueClampsAndRounds_data()
+    {
+        QTest::addColumn<double>("set");
+        QTest::addColumn<double>("value");
+        QTest::addColumn<QString>("text");
+        QTest::newRow("in range") << 15.0 << 15.0 << "15.00";
+        QTest::newRow("above") << 1500.0 << 1000.0 << "1000.00";
+        QTest::newRow("below") << -3.0 << 0.0 << "0.00";
+        QTest::newRow("two decimals") << 0.5905 << 0.59 << "0.59";
+        QTest::newRow("rounds up") << 0.787 << 0.79 << "0.79";
+        QTest::newRow("inch conversion") << 15 / 25.39995 << 0.59 << "0.59";
+    }
+    void setValueClampsAndRounds()
+    {
+        QFETCH(double, set);
+        TRxSpinEdit s(true, 0, 1000, 1, 0);
+        s.setLocale(QLocale::c());
+        s.setValue(set);
+        QTEST(s.value(), "value");
+        QTEST(s.text(), "text");
+    }
+
+    void typedText_data()
+    {
+        QTest::addColumn<QString>("typed");
+        QTest::addColumn<double>("value");
+        QTest::newRow("number") << "12.5" << 12.5;
+        QTest::newRow("no number") << "abc" << 10.0;
+        QTest::newRow("empty") << "" << 10.0;
+        QTest::newRow("too big") << "5000" << 1000.0;
+        QTest::newRow("too small") << "3" << 10.0;
+    }
+    void typedText()
+    {
+        QFETCH(QString, typed);
+        TRxSpinEdit s(true, 10, 1000, 10, 100);
+        s.setLocale(QLocale::c());
+        s.editor()->setText(typed);
+        QTEST(s.textValue(), "value");
+        // Leaving the field brings the typed text into range and shows it formatted.
+        s.show();
+        s.setFocus();
+        QFocusEvent out(QEvent::FocusOut, Qt::TabFocusReason);
+        QApplication::sendEvent(&s, &out);
+        QTEST(s.value(), "value");
+    }
+
+    void userLocaleDecimalComma()
+    {
+        TRxSpinEdit s(true, 0, 1000, 1, 0);
+        s.setLocale(QLocale(QLocale::German, QLocale::Germany));
+        s.setValue(1234.5);
+        // No thousands separator, the locale's decimal comma.
+        QCOMPARE(s.text(), QStringLiteral("1234,50"));
+        s.editor()->setText(QStringLiteral("0,59"));
+        QCOMPARE(s.textValue(), 0.59);
+    }
+
+    void integerFieldShowsNoDecimals()
+    {
+        TRxSpinEdit zoom(false, 10, 1000, 10, 100);
+        QCOMPARE(zoom.text(), QStringLiteral("100"));
+        zoom.stepBy(1);
+        QCOMPARE(zoom.value(), 110.0);
+    }
+
+    void changeFiresOnProgramSet()
+    {
+        TRxSpinEdit s(true, 0, 1000, 1, 15);
+        QSignalSpy spy(&s, &QDoubleSpinBox::valueChanged);
+        s.setValue(20);
+        s.setValue(20);
+        s.setValue(2000);
+        QCOMPARE(spy.count(), 2);
+        QCOMPARE(spy.at(1).at(0).toDouble(), 1000.0);
+    }
+
+    void memoText_data()
+    {
+        QTest::addColumn<QString>("set");
+        QTest::addColumn<QString>("text");
+        QTest::addColumn<QStringList>("lines");
+        QTest::newRow("crlf") << "A\r\nB"
+                              << "A\r\nB" << QStringList{"A", "B"};
+        QTest::newRow("final break") << "A\r\nB\r\n"
+                                     << "A\r\nB\r\n"
+                                     << QStringList{"A", "B"};
+        QTest::newRow("lf") << "A\nB"
+                            << "A\r\nB" << QStringList{"A", "B"};
+        QTest::newRow("lone cr") << "A\rB"
+                                 << "A\r\nB" << QStringList{"A", "B"};
+        QTest::newRow("empty line") << "A\r\n\r\nB"
+                                    << "A\r\n\r\nB" << QStringList{"A", "", "B"};
+        QTest::newRow("empty") << ""
+                               << "" << QStringList{};
+    }
+    void memoText()
+    {
+        QFETCH(QString, set);
+        TMemo m;
+        m.setText(set);
+        QTEST(m.text(), "text");
+        QTEST(m.lines(), "lines");
+    }
+
+    void memoLineEditing()
+    {
+        TMemo m;
+        m.setText(QStringLiteral("eins\r\nzwei\r\ndrei"));
+        m.setLine(1, QStringLiteral("two"));
+        QCOMPARE(m.text(), QStringLiteral("eins\r\ntwo\r\ndrei"));
+        m.insertLine(0, QStringLiteral("dummy"));
+        QCOMPARE(m.lines().first(), QStringLiteral("dummy"));
+        m.deleteLine(0);
+        QCOMPARE(m.text(), QStringLiteral("eins\r\ntwo\r\ndrei"));
+        m.deleteLine(2);
+        QCOMPARE(m.text(), QStringLiteral("eins\r\ntwo"));
+    }
+
+    void designFilter_data()
+    {
+        QTest::addColumn<QString>("design");
+        QTest::addColumn<QString>("qt");
+        QTest::newRow("documents") << "Briefumschläge (*.KVT)|*.kvt"
+                                   << "Briefumschläge (*.KVT) (*.kvt)";
+        QTest::newRow("two") << "CSV|*.csv|Alle|*.*"
+                             << "CSV (*.csv);;Alle (*.*)";
+        QTest::newRow("multi pattern") << "Bilder|*.png;*.jpg"
+                                       << "Bilder (*.png *.jpg)";
+    }
+    void designFilter()
+    {
+        QFETCH(QString, design);
+        QTEST(QtFilterFromDesignFilter(design), "qt");
+    }
+
+    void defaultExtension_data()
+    {
+        QTest::addColumn<QString>("name");
+        QTest::addColumn<QString>("expected");
+        QTest::newRow("no extension") << "/tmp/brief"
+                                      << "/tmp/brief.kvt";
+        QTest::newRow("has extension") << "/tmp/brief.kvt"
+                                       << "/tmp/brief.kvt";
+        QTest::newRow("other extension") << "/tmp/brief.dat"
+                                         << "/tmp/brief.dat";
+        QTest::newRow("dot in folder") << "/tmp/a.b/brief"
+                                       << "/tmp/a.b/brief.kvt";
+        QTest::newRow("empty") << ""
+                               << "";
+    }
+    void defaultExtension()
+    {
+        QFETCH(QString, name);
+        QTEST(WithDefaultExtension(name, QStringLiteral(".kvt")), "expected");
+    }
+};
+
+QTEST_MAIN(TestControls)
+#include "tst_controls.moc"
