@@ -253,6 +253,13 @@ void SaveTranslationTable()
     if (!file.open(QIODevice::WriteOnly))
         return;
     WriteTranslationRows(file); // on a throw the QSaveFile discards the new file; the old one stays
+    // commit() does not notice a failed flush of the last buffered bytes and would put a cut file in
+    // place of the old one, so the flush is checked first.
+    if (!file.flush() || file.error() != QFileDevice::NoError) {
+        const QString reason = file.errorString();
+        file.cancelWriting();
+        throw EInOutError(QStringLiteral("Disk write error: ") + reason);
+    }
     if (!file.commit())
         throw EInOutError(QStringLiteral("Disk write error: ") + file.errorString());
 }

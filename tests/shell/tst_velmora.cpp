@@ -26,8 +26,10 @@ bool allZero(const void *p, size_t n)
 // Fills n records whose field a holds their index.
 void fill(TTypedArray<Rec> &array, quint32 n)
 {
-    for (quint32 i = 0; i < n; ++i)
-        array.add()->a = array.count() - 1;
+    for (quint32 i = 0; i < n; ++i) {
+        Rec *r = array.add();
+        r->a = array.count() - 1;
+    }
 }
 
 QList<quint32> contents(TTypedArray<Rec> &array)
