@@ -600,6 +600,12 @@ void TMainForm::keyPressEvent(QKeyEvent *event)
 
 bool TMainForm::eventFilter(QObject *watched, QEvent *event)
 {
+    if (watched == ScrollBox1 && (event->type() == QEvent::Move || event->type() == QEvent::Resize)) {
+        // The focus target stays hidden under the preview area whatever height the settings take.
+        Edit1->move(152, ScrollBox1->geometry().top() + 6);
+        Label16->move(352, ScrollBox1->geometry().top() + 62);
+        ScrollBox1->raise();
+    }
     if (event->type() != QEvent::Wheel)
         return QMainWindow::eventFilter(watched, event);
     auto *widget = qobject_cast<QWidget *>(watched);

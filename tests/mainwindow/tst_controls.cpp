@@ -61,7 +61,7 @@ private slots:
 
     void userLocaleDecimalComma()
     {
-        TRxSpinEdit s(true, 0, 1000, 1, 0);
+        TRxSpinEdit s(true, 0, 10000, 1, 0);
         s.setLocale(QLocale(QLocale::German, QLocale::Germany));
         s.setValue(1234.5);
         // No thousands separator, the locale's decimal comma.
