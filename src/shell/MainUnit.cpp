@@ -211,6 +211,8 @@ void TMainForm::createControls()
     recipientButtons->addStretch(1);
     Memo1 = own(new TMemo(Panel1), QStringLiteral("Memo1"));
     Memo1->setMinimumSize(233, 89);
+    Memo1->setSizePolicy(QSizePolicy::Expanding, QSizePolicy::Fixed);
+    Memo1->setFixedHeight(95);
     auto *senderButtons = new QVBoxLayout;
     Label2 = makeLabel(this, QStringLiteral("Label2"), QStringLiteral("Absender:"), Panel1);
     BitBtn2 = button(QStringLiteral("BitBtn2"),
@@ -223,12 +225,14 @@ void TMainForm::createControls()
     senderButtons->addStretch(1);
     Memo2 = own(new TMemo(Panel1), QStringLiteral("Memo2"));
     Memo2->setMinimumSize(257, 89);
+    Memo2->setSizePolicy(QSizePolicy::Expanding, QSizePolicy::Fixed);
+    Memo2->setFixedHeight(95);
     addressRow->addLayout(recipientButtons);
     addressRow->addWidget(Memo1, 233);
     addressRow->addSpacing(4);
     addressRow->addLayout(senderButtons);
     addressRow->addWidget(Memo2, 257);
-    rows->addLayout(addressRow, 1);
+    rows->addLayout(addressRow);
 
     // Spin fields have the info-tip background.
     auto spin = [this](const QString &name, bool decimal, double min, double max, double step, double value) {
@@ -249,6 +253,7 @@ void TMainForm::createControls()
     ComboBox1->addItems(PaperFormatItems());
     ComboBox1->setCurrentIndex(-1);
     fixWidth(ComboBox1, 145);
+    ComboBox1->setSizeAdjustPolicy(QComboBox::AdjustToContents);
     Schrift1Btn = button(QStringLiteral("Schrift1Btn"),
                          QStringLiteral("Empfäger Schriftart..."),
                          themed("preferences-desktop-font", QStyle::SP_FileDialogListView),
@@ -294,6 +299,7 @@ void TMainForm::createControls()
                          QStringLiteral("Bild als Briefmarke")});
     ComboBox2->setCurrentIndex(-1);
     fixWidth(ComboBox2, 131);
+    ComboBox2->setSizeAdjustPolicy(QComboBox::AdjustToContents);
     HochformatCheck
             = own(new QCheckBox(QStringLiteral("Hochformat"), Panel1), QStringLiteral("HochformatCheck"));
     for (QWidget *w : std::initializer_list<QWidget *>{
@@ -318,6 +324,7 @@ void TMainForm::createControls()
     row5->addWidget(Label15);
     row5->addStretch(1);
     rows->addLayout(row5);
+    Panel1->setSizePolicy(QSizePolicy::Preferred, QSizePolicy::Maximum);
     outer->addWidget(Panel1);
 
     // Preview area
