@@ -1,0 +1,184 @@
+#include "Preview.h"
+
+#include "PaintBox.h"
+#include "PaperFormats.h"
+
+#include "controls/RxSpinEdit.h"
+#include "print/Printer.h"
+#include "shell/Dialogs.h"
+#include "shell/MainUnit.h"
+#include "translate/translateunit.h"
+
+#include <QComboBox>
+#include <QImage>
+#include <QLabel>
+#include <QLineEdit>
+#include <QLocale>
+#include <QPaintEvent>
+#include <QPainter>
+#include <QScrollArea>
+#include <QScrollBar>
+#include <QTimer>
+
+#include <cmath>
+
+namespace {
+
+quint64 sheetDrawings = 0;
+constexpr int Band = 8; // the scroll box's background shows around the sheet
+constexpr int WheelStep = 20;
+
+} // namespace
+
+QString PageSizeLabelText(int pageWidth,
+                          int pageHeight,
+                          int printerDpi,
+                          bool inchMode,
+                          const QString &mmText,
+                          const QString &inchText,
+                          const QLocale &locale)
+{
+    QLocale loc(locale);
+    loc.setNumberOptions(loc.numberOptions() | QLocale::OmitGroupSeparator);
+    if (inchMode) {
+        const QString unit = u' ' + inchText;
+        return loc.toString(PagePixelsToInches(pageWidth, printerDpi), 'f', 2) + unit + QStringLiteral(" x ")
+               + loc.toString(PagePixelsToInches(pageHeight, printerDpi), 'f', 2) + unit;
+    }
+    return loc.toString(PagePixelsToMm(pageWidth, printerDpi), 'f', 2) + mmText + QStringLiteral(" x ")
+           + loc.toString(PagePixelsToMm(pageHeight, printerDpi), 'f', 2) + mmText;
+}
+
+quint64 PreviewSheetDrawings()
+{
+    return sheetDrawings;
+}
+
+void TMainForm::PaintBox1Paint(QPaintEvent *event)
+{
+    const int D = logicalDpiX();
+    TPrinter &printer = Printer();
+    const int R = printer.resolutionX();
+    const int pageWidth = printer.pageWidth();
+    const int pageHeight = printer.pageHeight();
+    const double Z = ZoomEd->textValue();
+    const int bw = SheetExtent(pageWidth, D, R, Z);
+    const int bh = SheetExtent(pageHeight, D, R, Z);
+
+    Label5->setText(PageSizeLabelText(
+            pageWidth, pageHeight, R, isInchMode(), MessageText(10), MessageText(13), QLocale()));
+
+    const QSize boxSize(bw + 2 * Band, bh + 2 * Band);
+    if (PaintBox1->size() != boxSize) {
+        // The resize brings a paint event of its own, which then draws at the new size.
+        PaintBox1->resize(boxSize);
+        return;
+    }
+    if (!event) {
+        // A widget can only be drawn on inside its paint event: paint it now, synchronously.
+        PaintBox1->repaint();
+        return;
+    }
+
+    // Only the exposed part of the sheet is rendered, so memory stays bounded by the viewport even
+    // for a large sheet at high zoom; the layout still sees the whole sheet.
+    const QRect sheet(Band, Band, bw, bh);
+    const QRect exposed = event->rect() & sheet;
+    if (exposed.isEmpty())
+        return;
+    const qreal dpr = PaintBox1->devicePixelRatioF();
+    QImage image(QSize(int(std::ceil(exposed.width() * dpr)), int(std::ceil(exposed.height() * dpr))),
+                 QImage::Format_RGB32);
+    if (image.isNull())
+        return; // not even the exposed part fits into memory: the background stays
+    image.setDevicePixelRatio(dpr);
+    // Fonts convert points to pixels at the image's resolution: the screen's logical one, also on a
+    // scaled screen where the image itself has device pixels.
+    const int dotsPerMeter = int(std::lround(D / 0.0254));
+    image.setDotsPerMeterX(dotsPerMeter);
+    image.setDotsPerMeterY(dotsPerMeter);
+    {
+        QPainter p(&image);
+        p.setViewport(0, 0, exposed.width(), exposed.height());
+        p.setWindow(exposed.x() - Band, exposed.y() - Band, exposed.width(), exposed.height());
+        if (bw < bh)
+            PaintToCanvasHochformat(p, D, bw, bh, Z, false);
+        else
+            PaintToCanvas(p, D, bw, bh, Z, false);
+    }
+    ++sheetDrawings;
+    QPainter out(PaintBox1);
+    out.drawImage(exposed.topLeft(), image);
+}
+
+void TMainForm::PaintBox1MouseDown()
+{
+    // Takes the focus from the paper-format list, so the wheel scrolls the preview again.
+    Edit1->setFocus(Qt::MouseFocusReason);
+}
+
+void TMainForm::ZoomEdChange()
+{
+    PaintBox1Paint(nullptr);
+}
+
+void TMainForm::InfoEdChange()
+{
+    PaintBox1Paint(nullptr);
+}
+
+void TMainForm::RandEdChange()
+{
+    PaintBox1Paint(nullptr);
+}
+
+void TMainForm::Schrift1BtnClick()
+{
+    Dialogs().chooseFont(this, FontDialog1->Font);
+    PaintBox1Paint(nullptr);
+}
+
+void TMainForm::Schrift2BtnClick()
+{
+    Dialogs().chooseFont(this, FontDialog2->Font);
+    PaintBox1Paint(nullptr);
+}
+
+void TMainForm::Memo1Change()
+{
+    Timer1->stop();
+    Timer1->start();
+}
+
+void TMainForm::Memo2Change()
+{
+    Timer1->stop();
+    Timer1->start();
+}
+
+void TMainForm::FilenameEdit1Change()
+{
+    Timer1->stop();
+    Timer1->start();
+}
+
+void TMainForm::Timer1Timer()
+{
+    PaintBox1Paint(nullptr);
+}
+
+void TMainForm::FormMouseWheelDown()
+{
+    if (focusWidget() == ComboBox1)
+        return;
+    QScrollBar *bar = ScrollBox1->verticalScrollBar();
+    bar->setValue(bar->value() + WheelStep);
+}
+
+void TMainForm::FormMouseWheelUp()
+{
+    if (focusWidget() == ComboBox1)
+        return;
+    QScrollBar *bar = ScrollBox1->verticalScrollBar();
+    bar->setValue(bar->value() - WheelStep);
+}

@@ -1,0 +1,36 @@
+#pragma once
+
+#include <QRect>
+#include <QString>
+#include <QStringList>
+
+class QFontMetrics;
+class QPainter;
+
+// The one text rule of the envelope's three text blocks (info line, recipient, sender).
+
+// The text's lines before wrapping: CR LF, CR and LF each end a line; a break at the very end starts
+// no further line, so an empty text has no lines and "\r\n" has one empty line.
+QStringList SplitTextLines(const QString &text);
+
+struct TextBlockLayout
+{
+    QStringList lines; // what is drawn on each line, top to bottom
+    int width = 0;     // advance of the widest line (trailing blanks not counted)
+};
+
+// Wraps text at blanks for a block wrapWidth pixels wide. Only blanks are break opportunities (a
+// hyphen is not); a word wider than the block stays whole on its own line and widens the block. Tabs
+// are not expanded: each is laid out as one unbreakable blank.
+TextBlockLayout LayoutTextBlock(const QString &text, const QFontMetrics &metrics, int wrapWidth);
+
+// Line advance: ascent plus descent, no leading.
+int TextLineAdvance(const QFontMetrics &metrics);
+
+// The rectangle the wrapped text needs inside rect: rect's top-left corner, the widest line's width,
+// and lines x line advance in height (0 for an empty text).
+QRect MeasureTextBlock(const QString &text, const QFontMetrics &metrics, const QRect &rect);
+
+// Draws the wrapped text with the painter's font and pen, left aligned from rect's top, clipped to
+// rect, with no background. '&' is an ordinary character.
+void DrawTextBlock(QPainter &painter, const QString &text, const QRect &rect);
