@@ -6,7 +6,10 @@ TChooseAddressForm::TChooseAddressForm(QWidget *parent)
 {
     setWindowTitle(QStringLiteral("Adresse wählen"));
 }
-QStringList TChooseAddressForm::addresses() const { return {}; }
+QStringList TChooseAddressForm::addresses() const
+{
+    return {};
+}
 void TChooseAddressForm::setAddresses(const QStringList &) {}
 void TChooseAddressForm::appendAddress(const QString &) {}
 void TChooseAddressForm::showNonModal() {}

@@ -6,10 +6,12 @@
 
 class QLabel;
 class QFrame;
+class QShowEvent;
 class TBitBtnXP;
 class TRxSpinEdit;
 
-// The copy-count dialog.
+// The copy-count dialog: one instance for the whole run, so the count chosen last is shown again.
+// OK accepts; the window's close box (or Escape) rejects.
 class TKopienForm : public QDialog, public TComponentList
 {
     Q_OBJECT
@@ -22,4 +24,7 @@ public:
     TBitBtnXP *BitBtn1 = nullptr;
 
     void FormShow();
+
+protected:
+    void showEvent(QShowEvent *event) override;
 };

@@ -1,6 +1,73 @@
-// Placeholder definitions so the main window links; the printing subsystem replaces this file.
-#include "shell/MainUnit.h"
+#include "PrintCommands.h"
 
-void TMainForm::Drucken1Click() {}
-void TMainForm::Druckereinrichten1Click() {}
-void TMainForm::MehrereKopiendrucken1Click() {}
+#include "KopienFUnit.h"
+#include "Printer.h"
+#include "controls/RxSpinEdit.h"
+#include "render/PaintBox.h"
+#include "shell/Dialogs.h"
+#include "shell/MainUnit.h"
+#include "translate/translateunit.h"
+
+#include <QDialog>
+#include <QPainter>
+
+#include <cmath>
+
+bool UsePortraitRenderer(int width, int height)
+{
+    return width < height;
+}
+
+int CopyCountFromValue(double value)
+{
+    if (!std::isfinite(value) || value < 1)
+        return 0;
+    return static_cast<int>(std::min(std::trunc(value), 1e9));
+}
+
+void TMainForm::Drucken1Click()
+{
+    TPrinter &printer = Printer();
+    // The resolution is taken before the job starts, the page size once it has begun.
+    const int dpi = printer.resolutionX();
+    printer.setTitle(MessageText(9));
+    printer.beginDoc();
+    try {
+        const int w = printer.pageWidth();
+        const int h = printer.pageHeight();
+        if (UsePortraitRenderer(w, h))
+            PaintToCanvasHochformat(printer.canvas(), dpi, w, h, 100, true);
+        else
+            PaintToCanvas(printer.canvas(), dpi, w, h, 100, true);
+    } catch (...) {
+        // A half-drawn envelope never reaches the printer.
+        printer.abortDoc();
+        throw;
+    }
+    printer.endDoc();
+}
+
+void TMainForm::Druckereinrichten1Click()
+{
+    // OK or cancel, the preview follows the printer's page afterwards, also when the dialog failed.
+    struct Repaint
+    {
+        TPaintBox *box;
+        ~Repaint()
+        {
+            if (box)
+                box->repaint();
+        }
+    } repaint{PaintBox1};
+    Dialogs().printerSetup(this, Printer());
+}
+
+void TMainForm::MehrereKopiendrucken1Click()
+{
+    if (Dialogs().execModal(KopienForm) != QDialog::Accepted)
+        return;
+    const int n = CopyCountFromValue(KopienForm->CopiesEd->textValue());
+    // Each copy is a job of its own; an error ends the run at that copy.
+    for (int i = 0; i < n; ++i)
+        Drucken1Click();
+}

@@ -7,6 +7,7 @@
 
 class QPainter;
 class QPrinter;
+class QTemporaryFile;
 
 // The printer settings record as the paper-format code writes it: paper code, orientation,
 // custom length and width in tenths of a millimetre, and the mask of valid fields.
@@ -78,12 +79,15 @@ public:
     bool printing() const;
     // The file the built-in PDF printer wrote for the last finished job.
     QString lastOutputFile() const;
+    // The print service's id of the last job handed to a system printer (0 = none yet).
+    int lastJobId() const;
 
     QPrinter &qprinter() { return *m_printer; }
 
 private:
     void createPrinter(const QString &name);
     QString nextPdfFileName() const;
+    void cleanUpJobFiles(bool removeOutput);
 
     std::unique_ptr<QPrinter> m_printer;
     std::unique_ptr<QPainter> m_painter;
@@ -91,6 +95,10 @@ private:
     QString m_title;
     QString m_lastOutputFile;
     QString m_currentPdfFile;
+    std::unique_ptr<QTemporaryFile> m_jobFile; // a system printer's job until it is handed over
+    mutable QString m_lastStem;
+    mutable int m_lastNumber = 0;
+    int m_lastJobId = 0;
     bool m_builtIn = false;
 };
 

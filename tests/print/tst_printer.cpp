@@ -1,0 +1,283 @@
+// The printer object on its own: the built-in PDF printer's files, pages and paper, the settings
+// record, and the error paths of a job.
+
+#include "PdfCheck.h"
+#include "print/Printer.h"
+#include "shell/Errors.h"
+
+#include <QDir>
+#include <QFile>
+#include <QPainter>
+#include <QPrinter>
+#include <QTemporaryDir>
+#include <QtTest>
+
+namespace {
+// A length in device pixels at the built-in printer's 1200 dpi matches mm within a quarter millimetre
+// (the print engine keeps page sizes in whole points).
+bool pxIsMm(int pixels, double mm)
+{
+    return qAbs(pixels / 1200.0 * 25.4 - mm) <= 0.25;
+}
+} // namespace
+
+class TstPrinter : public QObject
+{
+    Q_OBJECT
+
+private slots:
+    void init();
+    void cleanup();
+
+    void builtInPrinterDefaults();
+    void applySettings_data();
+    void applySettings();
+    void reselectDiscardsEarlierChoices();
+    void syncTakesTheDialogsChoice();
+    void oneJobIsOnePdfOfOnePage();
+    void runningNumberSkipsExistingFiles();
+    void titleBecomesAFileName();
+    void unusableFolderRefusesTheJob();
+    void abortLeavesNoFile();
+    void secondBeginWhilePrintingIsRefused();
+
+private:
+    std::unique_ptr<QTemporaryDir> m_dir;
+};
+
+void TstPrinter::init()
+{
+    m_dir = std::make_unique<QTemporaryDir>();
+    QVERIFY(m_dir->isValid());
+    TPrinter::setPdfOutputFolder(m_dir->path());
+    Printer().useBuiltInPdfPrinter();
+    Printer().setTitle(QStringLiteral("Plikato"));
+}
+
+void TstPrinter::cleanup()
+{
+    Printer().abortDoc();
+    TPrinter::setPdfOutputFolder(QString());
+    m_dir.reset();
+}
+
+void TstPrinter::builtInPrinterDefaults()
+{
+    TPrinter &p = Printer();
+    QVERIFY(p.isBuiltInPdfPrinter());
+    QCOMPARE(p.printerName(), QString());
+    QCOMPARE(p.resolutionX(), 1200);
+    // A4 portrait, the whole sheet printable.
+    QVERIFY(pxIsMm(p.pageWidth(), 210));
+    QVERIFY(pxIsMm(p.pageHeight(), 297));
+    QCOMPARE(p.settings().dmPaperSize, 9);
+    QCOMPARE(p.settings().dmOrientation, TDevMode::DMORIENT_PORTRAIT);
+    QCOMPARE(TPrinter::pdfOutputFolder(), m_dir->path() + u'/');
+}
+
+void TstPrinter::applySettings_data()
+{
+    QTest::addColumn<int>("code");
+    QTest::addColumn<int>("orientation");
+    QTest::addColumn<quint32>("fields");
+    QTest::addColumn<double>("widthMm");
+    QTest::addColumn<double>("heightMm");
+
+    const quint32 both = TDevMode::DM_PAPERSIZE | TDevMode::DM_ORIENTATION;
+    QTest::newRow("C6 landscape") << 31 << 2 << both << 162.0 << 114.0;
+    QTest::newRow("C6 portrait") << 31 << 1 << both << 114.0 << 162.0;
+    QTest::newRow("#10 landscape") << 20 << 2 << both << 241.3 << 104.775;
+    QTest::newRow("DL portrait") << 27 << 1 << both << 110.0 << 220.0;
+    QTest::newRow("A5 landscape") << 11 << 2 << both << 210.0 << 148.0;
+    QTest::newRow("user paper portrait") << 256 << 1 << both << 125.0 << 176.0;
+    QTest::newRow("user paper landscape") << 256 << 2 << both << 176.0 << 125.0;
+    QTest::newRow("no code: default paper") << 0 << 2 << both << 297.0 << 210.0;
+    QTest::newRow("unknown code: default paper") << 250 << 1 << both << 210.0 << 297.0;
+    QTest::newRow("paper not marked valid") << 31 << 2 << quint32(TDevMode::DM_ORIENTATION) << 297.0 << 210.0;
+    QTest::newRow("orientation not marked valid")
+            << 31 << 2 << quint32(TDevMode::DM_PAPERSIZE) << 114.0 << 162.0;
+}
+
+void TstPrinter::applySettings()
+{
+    QFETCH(int, code);
+    QFETCH(int, orientation);
+    QFETCH(quint32, fields);
+    QFETCH(double, widthMm);
+    QFETCH(double, heightMm);
+
+    TPrinter &p = Printer();
+    p.reselectWithDefaults();
+    TDevMode &dm = p.settings();
+    dm.dmPaperSize = code;
+    dm.dmOrientation = orientation;
+    dm.dmFields = fields;
+    p.applySettings();
+
+    QVERIFY2(
+            SameMm(p.paperSizeMM(), QSizeF(widthMm, heightMm), 0.05),
+            qPrintable(QStringLiteral("%1 x %2").arg(p.paperSizeMM().width()).arg(p.paperSizeMM().height())));
+    QVERIFY(pxIsMm(p.pageWidth(), widthMm));
+    QVERIFY(pxIsMm(p.pageHeight(), heightMm));
+    QCOMPARE(p.isLandscape(), widthMm > heightMm);
+}
+
+void TstPrinter::reselectDiscardsEarlierChoices()
+{
+    TPrinter &p = Printer();
+    p.settings().dmPaperSize = 31;
+    p.settings().dmOrientation = TDevMode::DMORIENT_LANDSCAPE;
+    p.settings().dmFields |= TDevMode::DM_PAPERSIZE | TDevMode::DM_ORIENTATION;
+    p.applySettings();
+    QVERIFY(p.isLandscape());
+
+    p.reselectWithDefaults();
+    QVERIFY(p.isBuiltInPdfPrinter());
+    QVERIFY(!p.isLandscape());
+    QVERIFY(SameMm(p.paperSizeMM(), QSizeF(210, 297), 0.05));
+    QCOMPARE(p.settings().dmPaperSize, 9);
+    QCOMPARE(p.settings().dmOrientation, TDevMode::DMORIENT_PORTRAIT);
+    // The whole sheet stays printable after a reselect.
+    QVERIFY(pxIsMm(p.pageWidth(), 210));
+}
+
+void TstPrinter::syncTakesTheDialogsChoice()
+{
+    // What a set-up dialog does to the printer, then the record follows it.
+    TPrinter &p = Printer();
+    p.qprinter().setPageSize(QPageSize(QPageSize::EnvelopeDL));
+    p.qprinter().setPageOrientation(QPageLayout::Landscape);
+    p.syncSettingsFromPrinter();
+    QCOMPARE(p.settings().dmPaperSize, 27);
+    QCOMPARE(p.settings().dmOrientation, TDevMode::DMORIENT_LANDSCAPE);
+    QCOMPARE(p.settings().dmPaperWidth, 1100);
+    QCOMPARE(p.settings().dmPaperLength, 2200);
+    QVERIFY(pxIsMm(p.pageWidth(), 220));
+    QVERIFY(pxIsMm(p.pageHeight(), 110));
+}
+
+void TstPrinter::oneJobIsOnePdfOfOnePage()
+{
+    TPrinter &p = Printer();
+    p.settings().dmPaperSize = 31;
+    p.settings().dmOrientation = TDevMode::DMORIENT_LANDSCAPE;
+    p.settings().dmFields |= TDevMode::DM_PAPERSIZE | TDevMode::DM_ORIENTATION;
+    p.applySettings();
+
+    p.beginDoc();
+    QVERIFY(p.printing());
+    // The top-left quarter of the page in device pixels: it must land on the top-left quarter of the sheet.
+    p.canvas().fillRect(QRect(0, 0, p.pageWidth() / 2, p.pageHeight() / 2), Qt::black);
+    p.endDoc();
+    QVERIFY(!p.printing());
+
+    const QString file = m_dir->filePath(QStringLiteral("Plikato-1.pdf"));
+    QCOMPARE(p.lastOutputFile(), file);
+    QCOMPARE(QDir(m_dir->path()).entryList(QDir::Files), QStringList{QStringLiteral("Plikato-1.pdf")});
+    const PdfFacts facts = ReadPdf(file);
+    QVERIFY(facts.ok);
+    QCOMPARE(facts.pages, 1);
+    QCOMPARE(facts.title, QStringLiteral("Plikato"));
+    QVERIFY2(SameMm(facts.firstPageMm, QSizeF(162, 114)),
+             qPrintable(QStringLiteral("%1 x %2")
+                                .arg(facts.firstPageMm.width())
+                                .arg(facts.firstPageMm.height())));
+
+    const QImage img = RenderPdfPage(file, 72).convertToFormat(QImage::Format_RGB32);
+    QVERIFY(!img.isNull());
+    const int w = img.width(), h = img.height();
+    QCOMPARE(QColor(img.pixel(2, 2)), QColor(Qt::black));
+    QCOMPARE(QColor(img.pixel(w / 2 - 3, h / 2 - 3)), QColor(Qt::black));
+    QCOMPARE(QColor(img.pixel(w / 2 + 3, h / 2 + 3)), QColor(Qt::white));
+    QCOMPARE(QColor(img.pixel(w - 2, h - 2)), QColor(Qt::white));
+}
+
+void TstPrinter::runningNumberSkipsExistingFiles()
+{
+    for (const char *name : {"Plikato-1.pdf", "Plikato-2.pdf", "Plikato-4.pdf"}) {
+        QFile f(m_dir->filePath(QString::fromLatin1(name)));
+        QVERIFY(f.open(QIODevice::WriteOnly));
+        f.write("keep");
+    }
+    TPrinter &p = Printer();
+    QStringList written;
+    for (int i = 0; i < 3; ++i) {
+        p.beginDoc();
+        p.endDoc();
+        written << QFileInfo(p.lastOutputFile()).fileName();
+    }
+    QCOMPARE(written, (QStringList{"Plikato-3.pdf", "Plikato-5.pdf", "Plikato-6.pdf"}));
+    // Files that were there are left alone.
+    QFile kept(m_dir->filePath(QStringLiteral("Plikato-2.pdf")));
+    QVERIFY(kept.open(QIODevice::ReadOnly));
+    QCOMPARE(kept.readAll(), QByteArray("keep"));
+    // A file removed meanwhile is not reused by the same run: numbers go on after the last one.
+    QVERIFY(QFile::remove(m_dir->filePath(QStringLiteral("Plikato-1.pdf"))));
+    p.beginDoc();
+    p.endDoc();
+    QCOMPARE(QFileInfo(p.lastOutputFile()).fileName(), QStringLiteral("Plikato-7.pdf"));
+}
+
+void TstPrinter::titleBecomesAFileName()
+{
+    TPrinter &p = Printer();
+    p.setTitle(QStringLiteral("../Brief: A/B"));
+    p.beginDoc();
+    p.endDoc();
+    QCOMPARE(p.lastOutputFile(), m_dir->filePath(QStringLiteral("_Brief_ A_B-1.pdf")));
+    QCOMPARE(ReadPdf(p.lastOutputFile()).title, QStringLiteral("../Brief: A/B"));
+    p.setTitle(QString());
+    p.beginDoc();
+    p.endDoc();
+    QCOMPARE(QFileInfo(p.lastOutputFile()).fileName(), QStringLiteral("Kuvertino-1.pdf"));
+}
+
+void TstPrinter::unusableFolderRefusesTheJob()
+{
+    // A file where the folder should be: the folder cannot be created.
+    const QString blocker = m_dir->filePath(QStringLiteral("blocker"));
+    QFile f(blocker);
+    QVERIFY(f.open(QIODevice::WriteOnly));
+    f.close();
+    TPrinter::setPdfOutputFolder(blocker + QStringLiteral("/out"));
+
+    TPrinter &p = Printer();
+    try {
+        p.beginDoc();
+        QFAIL("beginDoc did not refuse the job");
+    } catch (const EPrinterError &e) {
+        QVERIFY2(e.message().contains(QStringLiteral("blocker")), qPrintable(e.message()));
+    }
+    QVERIFY(!p.printing());
+    QVERIFY_THROWS_EXCEPTION(EPrinterError, p.canvas());
+
+    // The next job after the folder is usable again works.
+    TPrinter::setPdfOutputFolder(m_dir->path());
+    p.beginDoc();
+    p.endDoc();
+    QCOMPARE(ReadPdf(p.lastOutputFile()).pages, 1);
+}
+
+void TstPrinter::abortLeavesNoFile()
+{
+    TPrinter &p = Printer();
+    p.beginDoc();
+    p.canvas().fillRect(QRect(0, 0, 100, 100), Qt::black);
+    p.abortDoc();
+    QVERIFY(!p.printing());
+    QCOMPARE(QDir(m_dir->path()).entryList(QDir::Files), QStringList());
+    QVERIFY_THROWS_EXCEPTION(EPrinterError, p.endDoc());
+}
+
+void TstPrinter::secondBeginWhilePrintingIsRefused()
+{
+    TPrinter &p = Printer();
+    p.beginDoc();
+    QVERIFY_THROWS_EXCEPTION(EPrinterError, p.beginDoc());
+    QVERIFY(p.printing());
+    p.endDoc();
+    QCOMPARE(QDir(m_dir->path()).entryList(QDir::Files), QStringList{QStringLiteral("Plikato-1.pdf")});
+}
+
+QTEST_MAIN(TstPrinter)
+#include "tst_printer.moc"
