@@ -127,8 +127,15 @@ QPageSize pageSizeForCode(const TDevMode &dm)
     if (dm.dmPaperSize >= 1 && dm.dmPaperSize < TDevMode::DMPAPER_USER) {
         const QPageSize::PageSizeId id = QPageSize::id(dm.dmPaperSize);
         // id() answers Custom for codes it does not know: such a code requests nothing.
-        if (id != QPageSize::Custom)
-            return QPageSize(id);
+        if (id == QPageSize::Custom)
+            return QPageSize();
+        const QPageSize standard(id);
+        const QSizeF mm = standard.size(QPageSize::Millimeter);
+        // A few papers (envelope B6) are defined wider than tall; in portrait the short side must run
+        // across the page, as for every other paper, or the portrait box would print landscape.
+        if (mm.width() > mm.height())
+            return QPageSize(mm.transposed(), QPageSize::Millimeter, standard.name(), QPageSize::ExactMatch);
+        return standard;
     }
     return QPageSize();
 }

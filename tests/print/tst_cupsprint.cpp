@@ -1,0 +1,279 @@
+// End to end through the system print service: the program prints to the default printer, a cups-pdf
+// queue (scripts/cups-setup.sh), and the service is asked afterwards what it did with the jobs.
+// Without a reachable print service this test fails; it never skips.
+
+#include "PdfCheck.h"
+#include "ScriptedDialogs.h"
+#include "controls/Memo.h"
+#include "controls/RxSpinEdit.h"
+#include "print/KopienFUnit.h"
+#include "print/Printer.h"
+#include "shell/MainUnit.h"
+
+#include <cups/cups.h>
+
+#include <QCheckBox>
+#include <QComboBox>
+#include <QDir>
+#include <QElapsedTimer>
+#include <QFile>
+#include <QPainter>
+#include <QProcess>
+#include <QRegularExpression>
+#include <QStandardPaths>
+#include <QTemporaryDir>
+#include <QtTest>
+
+#include <unistd.h>
+
+namespace {
+
+struct JobFacts
+{
+    int id = 0;
+    QString title;
+    ipp_jstate_t state = IPP_JSTATE_PENDING;
+};
+
+// The queue's jobs numbered above `after`, as the print service lists them.
+QList<JobFacts> jobsAfter(const QString &queue, int after)
+{
+    cups_job_t *jobs = nullptr;
+    const int n = cupsGetJobs2(CUPS_HTTP_DEFAULT, &jobs, queue.toUtf8().constData(), 0, CUPS_WHICHJOBS_ALL);
+    QList<JobFacts> out;
+    for (int i = 0; i < n; ++i) {
+        if (jobs[i].id > after)
+            out.append({jobs[i].id, QString::fromUtf8(jobs[i].title), jobs[i].state});
+    }
+    cupsFreeJobs(n, jobs);
+    std::sort(out.begin(), out.end(), [](const JobFacts &a, const JobFacts &b) { return a.id < b.id; });
+    return out;
+}
+
+int lastJobIdOf(const QString &queue)
+{
+    int last = 0;
+    for (const JobFacts &j : jobsAfter(queue, 0))
+        last = qMax(last, j.id);
+    return last;
+}
+
+// cups-pdf's output folder from its configuration, ${USER} and ${HOME} filled in for this user.
+QString cupsPdfOutputFolder()
+{
+    QFile conf(QStringLiteral("/etc/cups/cups-pdf.conf"));
+    if (!conf.open(QIODevice::ReadOnly))
+        return QString();
+    QString out;
+    while (!conf.atEnd()) {
+        const QString line = QString::fromLocal8Bit(conf.readLine()).trimmed();
+        if (line.startsWith(QLatin1String("Out ")))
+            out = line.mid(4).trimmed();
+    }
+    out.replace(QLatin1String("${USER}"), qEnvironmentVariable("USER", QStringLiteral("root")));
+    out.replace(QLatin1String("${HOME}"), QDir::homePath());
+    return out;
+}
+
+QString runTool(const QString &program, const QStringList &args)
+{
+    QProcess p;
+    p.start(program, args);
+    if (!p.waitForFinished(30000))
+        return QStringLiteral("(%1 did not finish)").arg(program);
+    return QString::fromLocal8Bit(p.readAllStandardOutput() + p.readAllStandardError());
+}
+
+} // namespace
+
+class TstCupsPrint : public QObject
+{
+    Q_OBJECT
+
+private slots:
+    void initTestCase();
+    void cleanupTestCase();
+
+    void oneEnvelopeAndThreeCopiesReachTheQueue();
+    void abortedJobNeverReachesTheQueue();
+    void refusedJobIsReportedWithTheServicesText();
+
+private:
+    // Waits until every job is done; fails on a job the service aborted or cancelled.
+    QList<JobFacts> waitForCompleted(int after, int count);
+    QString outputFileOf(int jobId) const;
+
+    QTemporaryDir m_program;
+    std::unique_ptr<ScriptedDialogsGuard> m_dialogs;
+    QString m_queue;
+    QString m_outDir;
+};
+
+void TstCupsPrint::initTestCase()
+{
+    QStandardPaths::setTestModeEnabled(true);
+    cups_dest_t *dest = cupsGetNamedDest(CUPS_HTTP_DEFAULT, nullptr, nullptr);
+    if (!dest)
+        QFAIL(qPrintable(
+                QStringLiteral(
+                        "No default printer from the print service (%1). Run scripts/cups-setup.sh as root.")
+                        .arg(QString::fromLocal8Bit(cupsLastErrorString()))));
+    m_queue = QString::fromUtf8(dest->name);
+    const QString uri = QString::fromUtf8(cupsGetOption("device-uri", dest->num_options, dest->options));
+    cupsFreeDests(1, dest);
+    QVERIFY2(
+            uri.startsWith(QLatin1String("cups-pdf:")),
+            qPrintable(QStringLiteral("The default printer %1 is no cups-pdf queue (%2)").arg(m_queue, uri)));
+    m_outDir = cupsPdfOutputFolder();
+    QVERIFY2(!m_outDir.isEmpty() && QDir(m_outDir).exists(),
+             qPrintable(QStringLiteral("cups-pdf output folder \"%1\" not found").arg(m_outDir)));
+
+    QVERIFY(m_program.isValid());
+    SetProgramFolderForTests(m_program.path());
+    m_dialogs = std::make_unique<ScriptedDialogsGuard>();
+    CreateApplicationWindows();
+    // The program starts on the system's default printer, here the PDF queue.
+    QVERIFY(!Printer().isBuiltInPdfPrinter());
+    QCOMPARE(Printer().printerName(), m_queue);
+}
+
+void TstCupsPrint::cleanupTestCase()
+{
+    DestroyApplicationWindows();
+    m_dialogs.reset();
+}
+
+QList<JobFacts> TstCupsPrint::waitForCompleted(int after, int count)
+{
+    QElapsedTimer clock;
+    clock.start();
+    QList<JobFacts> jobs;
+    while (clock.elapsed() < 120000) {
+        jobs = jobsAfter(m_queue, after);
+        bool done = jobs.size() >= count;
+        for (const JobFacts &j : jobs) {
+            if (j.state == IPP_JSTATE_ABORTED || j.state == IPP_JSTATE_CANCELED)
+                return jobs;
+            if (j.state != IPP_JSTATE_COMPLETED)
+                done = false;
+        }
+        if (done)
+            return jobs;
+        QTest::qWait(100);
+    }
+    return jobs;
+}
+
+QString TstCupsPrint::outputFileOf(int jobId) const
+{
+    // cups-pdf labels each file with its job number, before or after the title.
+    const QRegularExpression label(QStringLiteral("(^job_%1-|-job_%1\\.pdf$)").arg(jobId));
+    for (int tries = 0; tries < 100; ++tries) {
+        for (const QString &f : QDir(m_outDir).entryList({QStringLiteral("*.pdf")}, QDir::Files)) {
+            if (label.match(f).hasMatch())
+                return QDir(m_outDir).filePath(f);
+        }
+        QTest::qWait(50);
+    }
+    return QString();
+}
+
+void TstCupsPrint::oneEnvelopeAndThreeCopiesReachTheQueue()
+{
+    MainForm->HochformatCheck->setChecked(false);
+    MainForm->ComboBox1->setCurrentIndex(11); // C6
+    MainForm->ComboBox1Change();
+    MainForm->Memo1->setText(QStringLiteral("Erika Mustermann\r\nHauptstraße 1\r\n12345 Musterstadt"));
+    MainForm->Memo2->setText(QStringLiteral("Max Absender, Nebenweg 2, 54321 Irgendwo"));
+
+    const int before = lastJobIdOf(m_queue);
+    MainForm->Drucken1Click();
+    (*m_dialogs)->modalAnswers.enqueue([](QDialog *d) {
+        auto *form = qobject_cast<TKopienForm *>(d);
+        form->CopiesEd->setValue(3);
+        form->accept();
+        return form->result();
+    });
+    MainForm->MehrereKopiendrucken1Click();
+    QVERIFY(Printer().lastJobId() > before);
+
+    const QList<JobFacts> jobs = waitForCompleted(before, 4);
+    QString listing;
+    for (const JobFacts &j : jobs)
+        listing += QStringLiteral("%1 \"%2\" state %3; ").arg(j.id).arg(j.title).arg(int(j.state));
+    QVERIFY2(jobs.size() == 4, qPrintable(listing));
+    for (const JobFacts &j : jobs) {
+        QVERIFY2(j.state == IPP_JSTATE_COMPLETED, qPrintable(listing));
+        QCOMPARE(j.title, QStringLiteral("Plikato"));
+        const QString file = outputFileOf(j.id);
+        QVERIFY2(!file.isEmpty(),
+                 qPrintable(QStringLiteral("no output of job %1 in %2").arg(j.id).arg(m_outDir)));
+        QVERIFY2(file.contains(QLatin1String("Plikato")), qPrintable(file));
+        const PdfFacts facts = ReadPdf(file);
+        QVERIFY2(facts.ok, qPrintable(file));
+        QCOMPARE(facts.pages, 1);
+        // A C6 sheet. The queue feeds the envelope short edge first and turns the landscape page onto it,
+        // so the sheet may come out as 114 x 162 mm.
+        const QSizeF sheet(qMax(facts.firstPageMm.width(), facts.firstPageMm.height()),
+                           qMin(facts.firstPageMm.width(), facts.firstPageMm.height()));
+        QVERIFY2(SameMm(sheet, QSizeF(162, 114), 1.0),
+                 qPrintable(QStringLiteral("%1: %2 x %3 mm\n%4")
+                                    .arg(file)
+                                    .arg(facts.firstPageMm.width())
+                                    .arg(facts.firstPageMm.height())
+                                    .arg(runTool(QStringLiteral("pdfinfo"), {file}))));
+        const QString info = runTool(QStringLiteral("pdfinfo"), {file});
+        QVERIFY2(info.contains(QRegularExpression(QStringLiteral("Pages:\\s+1\\n"))), qPrintable(info));
+    }
+    QCOMPARE(jobs.last().id, Printer().lastJobId());
+}
+
+void TstCupsPrint::abortedJobNeverReachesTheQueue()
+{
+    const int before = lastJobIdOf(m_queue);
+    TPrinter &p = Printer();
+    p.setTitle(QStringLiteral("Plikato"));
+    p.beginDoc();
+    p.canvas().fillRect(QRect(0, 0, 500, 500), Qt::black);
+    p.abortDoc();
+    QVERIFY(!p.printing());
+    // A job that did reach the service would be listed at once: submission is synchronous.
+    QCOMPARE(jobsAfter(m_queue, before).size(), 0);
+    // The printer goes on working afterwards.
+    MainForm->Drucken1Click();
+    const QList<JobFacts> jobs = waitForCompleted(before, 1);
+    QCOMPARE(jobs.size(), 1);
+    QCOMPARE(jobs.first().state, IPP_JSTATE_COMPLETED);
+}
+
+void TstCupsPrint::refusedJobIsReportedWithTheServicesText()
+{
+    const QString reject
+            = runTool(QStringLiteral("cupsreject"), {QStringLiteral("-r"), QStringLiteral("test"), m_queue});
+    struct Accept
+    {
+        QString queue;
+        ~Accept() { runTool(QStringLiteral("cupsaccept"), {queue}); }
+    } accept{m_queue};
+
+    const int before = lastJobIdOf(m_queue);
+    (*m_dialogs)->messages.clear();
+    (*m_dialogs)->modalAnswers.enqueue([](QDialog *d) {
+        auto *form = qobject_cast<TKopienForm *>(d);
+        form->CopiesEd->setValue(3);
+        form->accept();
+        return form->result();
+    });
+    Guarded([] { MainForm->MehrereKopiendrucken1Click(); });
+    QVERIFY2((*m_dialogs)->messages.size() == 1, qPrintable(reject));
+    const ScriptedDialogs::Message &m = (*m_dialogs)->messages.first();
+    QCOMPARE(m.icon, TMsgIcon::Error);
+    // The service's own words, and which printer refused.
+    QVERIFY2(m.text.contains(m_queue) && m.text.contains(QLatin1String("accept"), Qt::CaseInsensitive),
+             qPrintable(m.text));
+    QVERIFY(!Printer().printing());
+    QCOMPARE(jobsAfter(m_queue, before).size(), 0);
+}
+
+QTEST_MAIN(TstCupsPrint)
+#include "tst_cupsprint.moc"

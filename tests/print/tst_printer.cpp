@@ -89,6 +89,9 @@ void TstPrinter::applySettings_data()
     QTest::newRow("#10 landscape") << 20 << 2 << both << 241.3 << 104.775;
     QTest::newRow("DL portrait") << 27 << 1 << both << 110.0 << 220.0;
     QTest::newRow("A5 landscape") << 11 << 2 << both << 210.0 << 148.0;
+    // Envelope B6 is defined wider than tall; portrait still puts the short side across.
+    QTest::newRow("envelope B6 portrait") << 35 << 1 << both << 125.0 << 176.0;
+    QTest::newRow("envelope B6 landscape") << 35 << 2 << both << 176.0 << 125.0;
     QTest::newRow("user paper portrait") << 256 << 1 << both << 125.0 << 176.0;
     QTest::newRow("user paper landscape") << 256 << 2 << both << 176.0 << 125.0;
     QTest::newRow("no code: default paper") << 0 << 2 << both << 297.0 << 210.0;
