@@ -17,11 +17,16 @@ public:
     TDynaArray(const TDynaArray &) = delete;
     TDynaArray &operator=(const TDynaArray &) = delete;
 
+    // Makes record Index current and returns it; Index is not checked (0 <= Index < count()).
     void *GetObject(quint32 Index);
     bool AllocMoreMem();
     void AllocLessMem();
+    // Both return the new zero-filled current record, or null (array unchanged) when the storage
+    // cannot grow: the out-of-memory message has been shown then. Insert also returns null for
+    // nr outside 0..count().
     void *Add();
     void *Insert(qint32 nr);
+    // Removes record nr (ignored outside 0..count()-1); afterwards there is no current record.
     void Delete(qint32 nr);
     void Change(qint32 nr1, qint32 nr2);
     void Clear();

@@ -1,0 +1,89 @@
+// Reads wide-string records from arbitrary bytes until the data runs out, on a random-access and on a
+// sequential device, and checks that every record read writes back to the very bytes it came from.
+
+#include "shell/Errors.h"
+#include "shell/velmora.h"
+
+#include <QBuffer>
+#include <QtEndian>
+
+#include <cstdlib>
+#include <cstring>
+
+namespace {
+
+class SequentialDevice : public QIODevice
+{
+public:
+    explicit SequentialDevice(const QByteArray &data)
+        : m_data(data)
+    {
+        open(QIODevice::ReadOnly);
+    }
+    bool isSequential() const override { return true; }
+
+protected:
+    qint64 readData(char *data, qint64 max) override
+    {
+        const qint64 n = std::min<qint64>(max, m_data.size() - m_pos);
+        if (n <= 0)
+            return -1;
+        std::memcpy(data, m_data.constData() + m_pos, size_t(n));
+        m_pos += n;
+        return n;
+    }
+    qint64 writeData(const char *, qint64) override { return -1; }
+
+private:
+    QByteArray m_data;
+    qint64 m_pos = 0;
+};
+
+void readAll(QIODevice &device, const QByteArray &data)
+{
+    qint64 consumed = 0;
+    for (;;) {
+        QString text = QStringLiteral("before");
+        try {
+            ReadWideRecord(device, text);
+        } catch (const EInOutError &) {
+            if (text != QStringLiteral("before"))
+                std::abort(); // a failed read must not change the text
+            // Only a record that does not fit may fail.
+            const qint64 left = data.size() - consumed;
+            if (left >= 4) {
+                const qint32 n = qFromLittleEndian<qint32>(data.constData() + consumed);
+                if (n <= 0 || qint64(n) * 2 <= left - 4)
+                    std::abort();
+            }
+            return;
+        }
+        const qint32 n = qFromLittleEndian<qint32>(data.constData() + consumed);
+        QBuffer out;
+        out.open(QIODevice::WriteOnly);
+        WriteWideRecord(out, text);
+        if (n < 0) {
+            if (!text.isEmpty())
+                std::abort();
+            consumed += 4;
+            continue;
+        }
+        if (out.data() != data.mid(consumed, out.data().size()))
+            std::abort();
+        consumed += out.data().size();
+    }
+}
+
+} // namespace
+
+extern "C" int LLVMFuzzerTestOneInput(const uint8_t *bytes, size_t size)
+{
+    const QByteArray data(reinterpret_cast<const char *>(bytes), qsizetype(size));
+    QBuffer buffer;
+    buffer.setData(data);
+    buffer.open(QIODevice::ReadOnly);
+    readAll(buffer, data);
+    SequentialDevice pipe(data);
+    readAll(pipe, data);
+    return 0;
+}
