@@ -42,9 +42,16 @@ size_t textLength(const char16_t *text)
     return text ? std::char_traits<char16_t>::length(text) : 0;
 }
 
+// Copied unit for unit: QString::fromUtf16 would take a leading U+FEFF or U+FFFE for a byte order
+// mark, drop it and maybe swap every unit.
+QString unitsOf(const char16_t *text, size_t n)
+{
+    return QString(reinterpret_cast<const QChar *>(text), qsizetype(n));
+}
+
 QString textOf(const char16_t *text)
 {
-    return text ? QString::fromUtf16(text, qsizetype(textLength(text))) : QString();
+    return text ? unitsOf(text, textLength(text)) : QString();
 }
 
 bool sameText(const char16_t *text, QStringView key)
@@ -336,7 +343,7 @@ QString TranslateText(const QString &text)
             ++from;
         while (to > from && column[to - 1] <= u' ')
             --to;
-        return QString(lead, QLatin1Char(' ')) + QString::fromUtf16(column + from, qsizetype(to - from))
+        return QString(lead, QLatin1Char(' ')) + unitsOf(column + from, to - from)
                + QString(trail, QLatin1Char(' '));
     }
 
@@ -362,7 +369,7 @@ void GetMessageText(int n, QString &result)
 {
     for (const Message &message : Messages) {
         if (message.number == n) {
-            result = TranslateText(QString::fromUtf16(message.text));
+            result = TranslateText(textOf(message.text));
             return;
         }
     }
@@ -378,7 +385,7 @@ QString MessageText(int n)
 void RegisterMessages()
 {
     for (const Message &message : Messages)
-        TranslateText(QString::fromUtf16(message.text));
+        TranslateText(textOf(message.text));
 }
 
 int TranslationRowCount()

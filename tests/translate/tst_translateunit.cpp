@@ -66,7 +66,7 @@ QStringList indexTexts(int bucket)
     TDynaArray *b = TranslationIndex[bucket];
     b->First();
     while (b->WhileNext())
-        texts.append(QString::fromUtf16(CurrentEntry->text));
+        texts.append(QStringView(CurrentEntry->text).toString());
     return texts;
 }
 
@@ -110,7 +110,8 @@ class TestTranslateUnit : public QObject
                 {" Space", "Leading"},
                 {"", "Orphan"},
                 {"Über", "Over"},
-                {"Łódź", "Lodz"}};
+                {"Łódź", "Lodz"},
+                {"\uFEFFKopf", "\uFFFEHead"}};
     }
 
 private slots:
@@ -197,6 +198,9 @@ private slots:
         QTest::newRow("same bucket, other text") << 1 << "Aber"
                                                  << "Aber"
                                                  << "Aber";
+        QTest::newRow("no byte order marks") << 1 << "\uFEFFKopf"
+                                             << "\uFFFEHead"
+                                             << "";
         QTest::newRow("line break kept") << 1 << "Zeile\r\n"
                                          << "Zeile\r\n"
                                          << "Zeile\r\n";
@@ -334,7 +338,7 @@ private slots:
         TDynaArray *bucket = TranslationIndex[0x41];
         bucket->First();
         while (bucket->WhileNext())
-            QCOMPARE(TranslationCell(CurrentEntry->row, 0), QString::fromUtf16(CurrentEntry->text));
+            QCOMPARE(TranslationCell(CurrentEntry->row, 0), QStringView(CurrentEntry->text).toString());
     }
 
     void sortBucket_data()
@@ -370,7 +374,7 @@ private slots:
         QStringList got;
         for (quint32 i = 0; i < bucket.count(); ++i) {
             TIndexEntry *e = bucket.at(i);
-            got.append(QString::fromUtf16(e->text));
+            got.append(QStringView(e->text).toString());
             QCOMPARE(got.last(), texts[e->row]); // entries move whole
             delete[] e->text;
         }
