@@ -6,7 +6,7 @@ packages=(
     qt6-base-dev qt6-svg-dev qt6-image-formats-plugins qt6-translations-l10n
     fonts-liberation fonts-dejavu-core
     libpoppler-qt6-dev poppler-utils
-    cups cups-client cups-bsd printer-driver-cups-pdf
+    cups cups-client cups-bsd printer-driver-cups-pdf libcups2-dev
 )
 missing=()
 for p in "${packages[@]}"; do
