@@ -15,13 +15,14 @@ void drawBackground(QPainter &painter, const RenderTarget &target)
 {
     if (target.printit)
         return;
-    painter.save();
-    painter.fillRect(QRect(0, 0, target.width, target.height), Qt::white);
-    painter.setPen(QPen(Qt::black, 1));
-    painter.setBrush(Qt::NoBrush);
-    // An aliased 1-pixel outline of (0, 0, w - 1, h - 1) covers the canvas's outermost pixels.
-    painter.drawRect(QRect(0, 0, target.width - 1, target.height - 1));
-    painter.restore();
+    const int w = target.width, h = target.height;
+    painter.fillRect(QRect(0, 0, w, h), Qt::white);
+    // The outline as four one-pixel strips rather than a stroked rectangle: a pen's right and bottom
+    // edges move inwards on a scaled image, strips cover the outermost pixels at any scale.
+    painter.fillRect(QRect(0, 0, w, 1), Qt::black);
+    painter.fillRect(QRect(0, h - 1, w, 1), Qt::black);
+    painter.fillRect(QRect(0, 0, 1, h), Qt::black);
+    painter.fillRect(QRect(w - 1, 0, 1, h), Qt::black);
 }
 
 void useFont(QPainter &painter, const TFontRec &rec, double zoom)
