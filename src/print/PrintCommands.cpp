@@ -3,7 +3,6 @@
 #include "KopienFUnit.h"
 #include "Printer.h"
 #include "controls/RxSpinEdit.h"
-#include "render/PaintBox.h"
 #include "shell/Dialogs.h"
 #include "shell/MainUnit.h"
 #include "translate/translateunit.h"
@@ -49,16 +48,13 @@ void TMainForm::Drucken1Click()
 
 void TMainForm::Druckereinrichten1Click()
 {
-    // OK or cancel, the preview follows the printer's page afterwards, also when the dialog failed.
+    // OK or cancel, the preview follows the printer's page afterwards, also when the dialog failed:
+    // the preview's own entry resizes it to a changed page or redraws it at once.
     struct Repaint
     {
-        TPaintBox *box;
-        ~Repaint()
-        {
-            if (box)
-                box->repaint();
-        }
-    } repaint{PaintBox1};
+        TMainForm *form;
+        ~Repaint() { form->PaintBox1Paint(nullptr); }
+    } repaint{this};
     Dialogs().printerSetup(this, Printer());
 }
 

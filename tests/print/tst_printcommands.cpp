@@ -5,12 +5,16 @@
 #include "PdfCheck.h"
 #include "ScriptedDialogs.h"
 #include "controls/BitBtnXP.h"
+#include "controls/FilenameEdit.h"
 #include "controls/Memo.h"
 #include "controls/RxSpinEdit.h"
 #include "print/KopienFUnit.h"
 #include "print/PrintCommands.h"
 #include "print/Printer.h"
+#include "render/EnvelopeRenderer.h"
+#include "render/PaintBox.h"
 #include "render/PaperFormats.h"
+#include "render/Preview.h"
 #include "shell/MainUnit.h"
 #include "translate/translateunit.h"
 
@@ -20,6 +24,7 @@
 #include <QDir>
 #include <QLabel>
 #include <QLineEdit>
+#include <QPainter>
 #include <QPrinter>
 #include <QStandardPaths>
 #include <QStyle>
@@ -57,6 +62,9 @@ private slots:
     void everyPaperFormat();
     void refusedJobEndsTheCopiesRun();
     void copiesDialogControls();
+    void previewAndPrintoutAgree_data();
+    void previewAndPrintoutAgree();
+    void setupRepaintsThePreviewEitherWay();
 
 private:
     QStringList pdfFiles() const;
@@ -436,6 +444,207 @@ void TstPrintCommands::copiesDialogControls()
     // Only an OK button: no cancel button in the dialog.
     const auto buttons = form->findChildren<QAbstractButton *>();
     QCOMPARE(buttons.size(), 1);
+}
+
+namespace {
+
+// The bounding box of everything darker than mid-grey inside region.
+QRect inkBox(const QImage &img, const QRect &region)
+{
+    const QRect r = region.intersected(img.rect());
+    int left = INT_MAX, top = INT_MAX, right = INT_MIN, bottom = INT_MIN;
+    const bool gray = img.format() == QImage::Format_Grayscale8;
+    for (int y = r.top(); y <= r.bottom(); ++y) {
+        const uchar *bytes = img.constScanLine(y);
+        const auto *line = reinterpret_cast<const QRgb *>(bytes);
+        for (int x = r.left(); x <= r.right(); ++x) {
+            if ((gray ? int(bytes[x]) : qGray(line[x])) < 128) {
+                left = qMin(left, x);
+                right = qMax(right, x);
+                top = qMin(top, y);
+                bottom = qMax(bottom, y);
+            }
+        }
+    }
+    return left == INT_MAX ? QRect() : QRect(QPoint(left, top), QPoint(right, bottom));
+}
+
+QString boxText(const QRect &r)
+{
+    return QStringLiteral("(%1,%2 %3x%4)").arg(r.x()).arg(r.y()).arg(r.width()).arg(r.height());
+}
+
+} // namespace
+
+void TstPrintCommands::previewAndPrintoutAgree_data()
+{
+    QTest::addColumn<int>("entry");
+    QTest::addColumn<bool>("portrait");
+    QTest::newRow("C6 landscape") << 11 << false;
+    QTest::newRow("C6 portrait") << 11 << true;
+    QTest::newRow("DL landscape") << 13 << false;
+    // A square page goes to the landscape renderer, whatever the portrait box says.
+    QTest::newRow("INVITE square, portrait box") << 14 << true;
+}
+
+namespace {
+
+QImage whitePage(int w, int h, int dpi, QImage::Format format)
+{
+    // Fonts in points need the image to know its resolution.
+    const int dotsPerMeter = qRound(dpi / 0.0254);
+    QImage img(w, h, format);
+    img.setDotsPerMeterX(dotsPerMeter);
+    img.setDotsPerMeterY(dotsPerMeter);
+    img.fill(Qt::white);
+    return img;
+}
+
+RenderTarget targetAt(int dpi, int w, int h)
+{
+    RenderTarget target;
+    target.dpi = dpi;
+    target.width = w;
+    target.height = h;
+    target.zoom = 100;
+    target.printit = true;
+    target.pageWidth = Printer().pageWidth();
+    target.pageHeight = Printer().pageHeight();
+    target.printerDpi = Printer().resolutionX();
+    return target;
+}
+
+EnvelopeLayout drawOwn(QImage &img, int dpi)
+{
+    QPainter painter(&img);
+    const RenderTarget target = targetAt(dpi, img.width(), img.height());
+    const EnvelopeValue envelope = EnvelopeFromControls(*MainForm);
+    return img.width() < img.height() ? DrawEnvelopeHochformat(painter, envelope, target)
+                                      : DrawEnvelope(painter, envelope, target);
+}
+
+} // namespace
+
+void TstPrintCommands::previewAndPrintoutAgree()
+{
+    QFETCH(int, entry);
+    QFETCH(bool, portrait);
+    choose(entry, portrait);
+    MainForm->Memo1->setText(QStringLiteral("Erika Mustermann\r\nHauptstraße 17\r\n12345 Musterstadt"));
+    MainForm->Memo2->setText(QStringLiteral("Max Absender\r\nNebenweg 2\r\n54321 Irgendwo"));
+    MainForm->InfoEd->setText(QStringLiteral("Einschreiben"));
+    MainForm->FilenameEdit1->setText(QString());
+    MainForm->Drucken1Click();
+    const QString pdf = Printer().lastOutputFile();
+
+    // At the printer's resolution the renderer's own drawing and the printout must match within 2 px
+    // at 300 dpi: the printed job is that drawing, only rasterised by another program.
+    const int R = Printer().resolutionX();
+    const int W = Printer().pageWidth();
+    const int H = Printer().pageHeight();
+    const int tolerance = 2 * R / 300;
+    QImage own = whitePage(W, H, R, QImage::Format_Grayscale8);
+    const EnvelopeLayout layout = drawOwn(own, R);
+
+    // The same drawing through the main window's renderer call that preview and printing make.
+    QImage viaForm = whitePage(W, H, R, QImage::Format_Grayscale8);
+    {
+        QPainter painter(&viaForm);
+        if (W < H)
+            MainForm->PaintToCanvasHochformat(painter, R, W, H, 100, true);
+        else
+            MainForm->PaintToCanvas(painter, R, W, H, 100, true);
+    }
+    QVERIFY(viaForm == own);
+    viaForm = QImage();
+
+    std::unique_ptr<Poppler::Document> doc = Poppler::Document::load(pdf);
+    QVERIFY(doc && doc->numPages() == 1);
+    doc->setRenderHint(Poppler::Document::Antialiasing, true);
+    doc->setRenderHint(Poppler::Document::TextAntialiasing, true);
+    const std::unique_ptr<Poppler::Page> page = doc->page(0);
+
+    // Layout rectangles are in the lying sheet's coordinates; upright pages turn them a quarter.
+    const QTransform toPage = W < H ? QTransform(0, 1, -1, 0, W, 0) : QTransform();
+    const struct
+    {
+        const char *name;
+        QRect rect;
+    } blocks[] = {{"sender", layout.senderRect},
+                  {"recipient", layout.recipientRect},
+                  {"info line", layout.infoRect}};
+    QRect printedBoxes[3];
+    int i = 0;
+    for (const auto &block : blocks) {
+        QVERIFY2(!block.rect.isNull(), block.name);
+        const QRect region
+                = toPage.mapRect(block.rect).adjusted(-24, -24, 24, 24).intersected(QRect(0, 0, W, H));
+        const QRect mine = inkBox(own, region);
+        // Only the block's part of the printed page is rasterised: a whole page at 1200 dpi is large.
+        const QImage part = page->renderToImage(R, R, region.x(), region.y(), region.width(), region.height())
+                                    .convertToFormat(QImage::Format_RGB32);
+        QRect paper = inkBox(part, part.rect());
+        paper.translate(region.topLeft());
+        printedBoxes[i++] = paper;
+        QVERIFY2(!mine.isNull() && !paper.isNull(), block.name);
+        const QString why = QStringLiteral("%1: printed %2, drawn %3")
+                                    .arg(QLatin1String(block.name), boxText(paper), boxText(mine));
+        QVERIFY2(qAbs(paper.left() - mine.left()) <= tolerance && qAbs(paper.top() - mine.top()) <= tolerance
+                         && qAbs(paper.right() - mine.right()) <= tolerance
+                         && qAbs(paper.bottom() - mine.bottom()) <= tolerance,
+                 qPrintable(why));
+    }
+    // The recipient lies right of and below the sender on the printed sheet (turned on upright pages).
+    const QRect &sender = printedBoxes[0];
+    const QRect &recipient = printedBoxes[1];
+    if (W < H)
+        QVERIFY(recipient.right() < sender.left() && recipient.top() > sender.bottom());
+    else
+        QVERIFY(recipient.left() > sender.right() && recipient.top() > sender.bottom());
+
+    // The preview draws at a lower resolution: each block starts where the printout's does (text
+    // metrics are whole pixels at each resolution, so only the blocks' extents may drift).
+    const int D = 300;
+    const int w = SheetExtent(W, D, R, 100);
+    const int h = SheetExtent(H, D, R, 100);
+    QImage preview = whitePage(w, h, D, QImage::Format_RGB32);
+    const EnvelopeLayout small = drawOwn(preview, D);
+    const QImage printed = RenderPdfPage(pdf, D).convertToFormat(QImage::Format_RGB32);
+    const QTransform toSmall = w < h ? QTransform(0, 1, -1, 0, w, 0) : QTransform();
+    for (const QRect &rect : {small.senderRect, small.recipientRect, small.infoRect}) {
+        const QRect region = toSmall.mapRect(rect).adjusted(-6, -6, 6, 6);
+        const QRect a = inkBox(preview, region);
+        const QRect b = inkBox(printed, region);
+        const QPoint corner
+                = w < h ? QPoint(a.right() - b.right(), a.top() - b.top()) : a.topLeft() - b.topLeft();
+        QVERIFY2(qAbs(corner.x()) <= 2 && qAbs(corner.y()) <= 2,
+                 qPrintable(QStringLiteral("preview %1, printed %2").arg(boxText(a), boxText(b))));
+    }
+}
+
+void TstPrintCommands::setupRepaintsThePreviewEitherWay()
+{
+    MainForm->resize(1200, 1000);
+    MainForm->show();
+    QVERIFY(QTest::qWaitForWindowExposed(MainForm));
+    QTRY_VERIFY(PreviewSheetDrawings() > 0);
+    quint64 before = PreviewSheetDrawings();
+    MainForm->Druckereinrichten1Click(); // cancelled
+    QVERIFY(PreviewSheetDrawings() > before);
+
+    // Confirmed with another orientation: the preview takes the new page's shape.
+    const QSize lying = MainForm->PaintBox1->size();
+    QVERIFY(lying.width() > lying.height());
+    before = PreviewSheetDrawings();
+    (*m_dialogs)->printerAnswers.enqueue([](TPrinter &p) {
+        p.qprinter().setPageOrientation(QPageLayout::Portrait);
+        p.syncSettingsFromPrinter();
+        return true;
+    });
+    MainForm->Druckereinrichten1Click();
+    QTRY_VERIFY(PreviewSheetDrawings() > before);
+    QCOMPARE(MainForm->PaintBox1->size(), lying.transposed());
+    MainForm->hide();
 }
 
 QTEST_MAIN(TstPrintCommands)
