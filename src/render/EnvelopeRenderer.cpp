@@ -6,6 +6,7 @@
 
 #include <QPainter>
 
+#include <algorithm>
 #include <cmath>
 #include <numbers>
 
@@ -25,6 +26,14 @@ void drawBackground(QPainter &painter, const RenderTarget &target)
     painter.fillRect(QRect(w - 1, 0, 1, h), Qt::black);
 }
 
+// Canvas coordinates are ints; lengths of up to 1000 mm at zoom 1000, or a tall thin picture, can
+// give values far outside them, and converting such a double to int is undefined.
+int toCoordinate(double v)
+{
+    constexpr double limit = 1e9;
+    return int(std::clamp(v, -limit, limit));
+}
+
 void useFont(QPainter &painter, const TFontRec &rec, double zoom)
 {
     QFont font = rec.toQFont();
@@ -37,7 +46,7 @@ void useFont(QPainter &painter, const TFontRec &rec, double zoom)
 int recipientLeft(const EnvelopeValue &e, int W)
 {
     // nearbyint under the default rounding mode sends halves to the even neighbour.
-    return int(std::nearbyint(e.recipientLeftPercent * W / 100.0));
+    return toCoordinate(std::nearbyint(e.recipientLeftPercent * W / 100.0));
 }
 
 class Layouter
@@ -59,7 +68,8 @@ public:
             l.pictureLeftDrawn = drawPicture(m, m, pw, l.pictureRect);
 
         useFont(m_painter, m_e.recipientFont, m_zoom);
-        QRect rect(QPoint(recipientLeft(m_e, W), int(std::nearbyint(m_e.recipientTopPercent * H / 100.0))),
+        QRect rect(QPoint(recipientLeft(m_e, W),
+                          toCoordinate(std::nearbyint(m_e.recipientTopPercent * H / 100.0))),
                    QPoint(W - m - 1, H - m - 1));
         if (!m_e.infoLine.isEmpty()) {
             const QString info = m_e.infoLine + u'\r';
@@ -95,7 +105,7 @@ private:
         const QSize size = picture->pixelSize();
         if (size.width() <= 0)
             return false;
-        const int bottom = int(std::trunc(double(size.height()) * pw / size.width() + top));
+        const int bottom = toCoordinate(std::trunc(double(size.height()) * pw / size.width() + top));
         placed = QRect(left, top, pw, bottom - top);
         picture->draw(m_painter, placed);
         return true;
@@ -125,7 +135,7 @@ EnvelopeLayout sheetLayout(const EnvelopeValue &e, const RenderTarget &t, bool e
 
 int ZoomedPointSize(int pointSize, double zoom)
 {
-    const int size = int(std::trunc(pointSize * zoom / 100.0));
+    const int size = toCoordinate(std::trunc(pointSize * zoom / 100.0));
     return size < 1 ? 1 : size;
 }
 

@@ -6,6 +6,7 @@
 #include <QImage>
 #include <QRect>
 
+#include <climits>
 #include <cmath>
 #include <functional>
 

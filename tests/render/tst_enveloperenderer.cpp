@@ -357,6 +357,7 @@ private slots:
         QTest::newRow("5.5 truncated") << 11 << 50.0 << 5;
         QTest::newRow("16.5 truncated") << 11 << 150.0 << 16;
         QTest::newRow("zoom 1000") << 11 << 1000.0 << 110;
+        QTest::newRow("beyond int, kept in range") << INT_MAX << 1000.0 << 1000000000;
     }
     void zoomedPointSize()
     {
@@ -513,6 +514,28 @@ private slots:
         p.fillRect(QRect(10, 20, 30, 5), Qt::red);
         p.end();
         QCOMPARE(inkBox(image, image.rect(), isRed), QRect(13, 24, 30, 5));
+    }
+
+    // A 1000 mm wide, very tall picture at zoom 1000 reaches far beyond int coordinates: it is drawn
+    // over everything visible, without overflow.
+    void hugePictureStaysInRange()
+    {
+        const QString tall = dir.filePath(QStringLiteral("tall.png"));
+        QImage image(1, 60000, QImage::Format_RGB32);
+        image.fill(Qt::red);
+        QVERIFY(image.save(tall));
+        EnvelopeValue e = plainEnvelope();
+        e.margin = 0;
+        e.pictureWidth = 1000;
+        e.pictureField = tall;
+        e.picturePosition = 2;
+        RenderTarget t = landscapeTarget(96, 1000);
+        t.width = 200;
+        t.height = 150;
+        const Drawn d = draw(e, t);
+        QCOMPARE(d.layout.pictureRect.top(), 0);
+        QCOMPARE(d.layout.pictureRect.bottom(), 1000000000 - 1);
+        QCOMPARE(inkBox(d.image, d.image.rect(), isRed), d.image.rect());
     }
 
     void pictureCacheServesRepeatedDrawings()
