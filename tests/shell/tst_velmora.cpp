@@ -467,18 +467,6 @@ private slots:
         QCOMPARE(text, QString("kept"));
     }
 
-    void longRecordSequential()
-    {
-        const QString text(70000, QChar(0x263A));
-        QBuffer buffer;
-        buffer.open(QIODevice::WriteOnly);
-        WriteWideRecord(buffer, text);
-        SequentialDevice pipe(buffer.data());
-        QString back;
-        ReadWideRecord(pipe, back);
-        QCOMPARE(back, text);
-    }
-
     void failedWriteRaises_data()
     {
         QTest::addColumn<int>("limit");

@@ -501,14 +501,6 @@ private slots:
         SaveTranslationTable(); // the next save tries again
         QCOMPARE(tableOnDisk(), tableBytes(20, {{"Alt", "Old"}, {longText}}));
     }
-
-    void writeProtectedFileLoads()
-    {
-        writeTable(tableBytes(20, {{"Alt", "Old"}}));
-        QFile::setPermissions(tablePath(), QFile::ReadOwner);
-        BuildTranslationIndex();
-        QCOMPARE(TranslateText("Alt"), QString("Old"));
-    }
 };
 
 QTEST_GUILESS_MAIN(TestTranslateUnit)
