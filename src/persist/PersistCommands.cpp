@@ -1,10 +1,200 @@
-// Placeholder definitions so the main window links; the persistence subsystem replaces this file.
+// The envelope settings file and the last state, as operations of the main window: the controls
+// are read into a plain value and written back from one; the file format lives in SettingsFile.
+#include "ProgramDir.h"
+#include "SettingsFile.h"
+
+#include "controls/FilenameEdit.h"
+#include "controls/Memo.h"
+#include "controls/RxSpinEdit.h"
+#include "print/ChooseAddressFUnit.h"
+#include "render/PaperFormats.h"
+#include "shell/Dialogs.h"
+#include "shell/Errors.h"
 #include "shell/MainUnit.h"
 
-void TMainForm::SaveOptionsFile(const QString &) {}
-void TMainForm::LoadOptionsFile(const QString &) {}
-void TMainForm::Speichernunter1Click() {}
-void TMainForm::ffnen1Click() {}
-QString TMainForm::GetProgramDir(bool) { return progpath; }
-void TMainForm::SaveOptions() {}
-void TMainForm::LoadOptions() {}
+#include <QAction>
+#include <QCheckBox>
+#include <QComboBox>
+#include <QDir>
+#include <QFile>
+#include <QLineEdit>
+#include <QSignalBlocker>
+
+#include <cmath>
+
+namespace {
+
+// Inch mode shows inches; the file always holds millimetres. The product is formed in extended
+// precision and rounded once to a double.
+double toFileLength(double shown, bool inchMode)
+{
+    if (!inchMode)
+        return shown;
+    return double(static_cast<long double>(shown) * static_cast<long double>(MmPerInch));
+}
+
+void setLength(TRxSpinEdit *field, double mm, bool inchMode)
+{
+    if (inchMode) {
+        field->setSingleStep(0.1);
+        mm = mm / MmPerInch;
+    }
+    // A damaged file may hold a NaN; like text that is no number it reads as the minimum.
+    field->setValue(std::isnan(mm) ? field->minimum() : mm);
+}
+
+void setPercentage(TRxSpinEdit *field, double value)
+{
+    field->setValue(std::isnan(value) ? field->minimum() : value);
+}
+
+// Setting a list's entry by program fires no change event; an index outside the list selects nothing.
+void setListIndex(QComboBox *box, qint32 index)
+{
+    const QSignalBlocker blocker(box);
+    box->setCurrentIndex(index >= 0 && index < box->count() ? index : -1);
+}
+
+TEnvelopeSettings settingsFromForm(const TMainForm &f)
+{
+    const bool inch = f.isInchMode();
+    TEnvelopeSettings s;
+    s.recipient = f.Memo1->text();
+    s.sender = f.Memo2->text();
+    s.pictureFile = f.FilenameEdit1->text();
+    s.margin = toFileLength(f.RandEd->value(), inch);
+    s.pictureMargin = toFileLength(f.BildRandEd->value(), inch);
+    s.pictureWidth = toFileLength(f.BildBreiteEd->value(), inch);
+    s.paperFormat = f.ComboBox1->currentIndex();
+    s.picturePosition = f.ComboBox2->currentIndex();
+    s.recipientFont = f.FontDialog1->Font;
+    s.senderFont = f.FontDialog2->Font;
+    s.infoLine = f.InfoEd->text();
+    s.recipientAcross = f.EmpfProEd->value();
+    s.recipientDown = f.EmpfPro2Ed->value();
+    if (ChooseAddressForm)
+        s.addresses = ChooseAddressForm->addresses();
+    s.keepListOpen = f.Adresslisteimmeroffenhalten1->isChecked();
+    s.portrait = f.HochformatCheck->isChecked();
+    return s;
+}
+
+// Sets the controls from the fields that were read, in file order.
+void applyToForm(TMainForm &f, const TSettingsReadResult &r)
+{
+    const TEnvelopeSettings &v = r.values;
+    const bool inch = f.isInchMode();
+    if (r.has(FieldRecipient))
+        f.Memo1->setText(v.recipient);
+    if (r.has(FieldSender))
+        f.Memo2->setText(v.sender);
+    if (r.has(FieldPictureFile))
+        f.FilenameEdit1->setText(v.pictureFile);
+    if (r.has(FieldMargin))
+        setLength(f.RandEd, v.margin, inch);
+    if (r.has(FieldPictureMargin))
+        setLength(f.BildRandEd, v.pictureMargin, inch);
+    if (r.has(FieldPictureWidth))
+        setLength(f.BildBreiteEd, v.pictureWidth, inch);
+    if (r.has(FieldPaperFormat))
+        setListIndex(f.ComboBox1, v.paperFormat);
+    if (r.has(FieldPicturePosition))
+        setListIndex(f.ComboBox2, v.picturePosition);
+    if (r.has(FieldRecipientFont))
+        f.FontDialog1->Font = v.recipientFont;
+    if (r.has(FieldSenderFont))
+        f.FontDialog2->Font = v.senderFont;
+    if (r.has(FieldInfoLine))
+        f.InfoEd->setText(v.infoLine);
+    if (r.has(FieldRecipientAcross))
+        setPercentage(f.EmpfProEd, v.recipientAcross);
+    if (r.has(FieldRecipientDown))
+        setPercentage(f.EmpfPro2Ed, v.recipientDown);
+    if (r.hasAddressList() && ChooseAddressForm)
+        ChooseAddressForm->setAddresses(v.addresses);
+    if (r.has(FieldKeepListOpen)) {
+        f.Adresslisteimmeroffenhalten1->setChecked(v.keepListOpen);
+        if (v.keepListOpen && ChooseAddressForm)
+            ChooseAddressForm->showNonModal();
+    }
+    if (r.has(FieldPortrait) && f.HochformatCheck->isChecked() != v.portrait) {
+        f.HochformatCheck->setChecked(v.portrait);
+        f.HochformatCheckClick();
+    }
+}
+
+// false when the file cannot be created (whyNot says why).
+bool writeOptionsFile(const TMainForm &f, const QString &fname, QString *whyNot)
+{
+    const TEnvelopeSettings s = settingsFromForm(f);
+    return WriteFileAtomically(
+            fname, [&s](QIODevice &out) { WriteSettingsFile(out, s); }, whyNot);
+}
+
+} // namespace
+
+void TMainForm::SaveOptionsFile(const QString &fname)
+{
+    // A file that cannot be created is skipped silently; a write that fails on the way raises.
+    writeOptionsFile(*this, fname, nullptr);
+}
+
+void TMainForm::LoadOptionsFile(const QString &fname)
+{
+    TSettingsReadResult r;
+    {
+        QFile file(fname);
+        // Read access is all a read needs, so read-only documents open too.
+        if (!file.open(QIODevice::ReadOnly))
+            return;
+        r = ReadSettingsFile(file);
+    }
+    applyToForm(*this, r);
+    if (!r.error) {
+        Memo1->selectAll();
+    }
+    // Also after a cut file: the printer and the preview follow the paper format the list now shows.
+    Papierformat(ComboBox1->currentIndex());
+    if (r.error)
+        throw EInOutError(*r.error);
+}
+
+void TMainForm::Speichernunter1Click()
+{
+    const std::optional<QString> name
+            = Dialogs().saveFile(this, SaveDialog1->Filter, SaveDialog1->DefaultExt, SaveDialog1->FileName);
+    if (!name || name->isEmpty())
+        return;
+    SaveDialog1->FileName = *name;
+    QString whyNot;
+    // A document that cannot be created must not look saved.
+    if (!writeOptionsFile(*this, *name, &whyNot))
+        throw EInOutError(
+                QStringLiteral("Cannot create file \"%1\". %2").arg(QDir::toNativeSeparators(*name), whyNot));
+}
+
+void TMainForm::ffnen1Click()
+{
+    const std::optional<QString> name
+            = Dialogs().openFile(this, OpenDialog1->Filter, OpenDialog1->DefaultExt, OpenDialog1->FileName);
+    if (!name || name->isEmpty())
+        return;
+    OpenDialog1->FileName = *name;
+    LoadOptionsFile(*name);
+}
+
+void TMainForm::SaveOptions()
+{
+    SaveOptionsFile(GetProgramDir(true) + QStringLiteral("options.dat"));
+}
+
+void TMainForm::LoadOptions()
+{
+    if (isInchMode()) {
+        // The fields still hold the millimetre defaults here; the step stays as it is.
+        RandEd->setValue(RandEd->value() / MmPerInch);
+        BildRandEd->setValue(BildRandEd->value() / MmPerInch);
+        BildBreiteEd->setValue(BildBreiteEd->value() / MmPerInch);
+    }
+    LoadOptionsFile(GetProgramDir(false) + QStringLiteral("options.dat"));
+}

@@ -1,0 +1,36 @@
+#include "ProgramDir.h"
+
+#include "shell/MainUnit.h"
+
+#include <QDir>
+#include <QStandardPaths>
+
+QString SettingsFolderFrom(const QString &dataLocation, const QString &fallback)
+{
+    if (dataLocation.isEmpty())
+        return fallback;
+    QString path = dataLocation;
+    if (!path.endsWith(QLatin1Char('/')) && !path.endsWith(QDir::separator()))
+        path += QLatin1Char('/');
+    return path + QStringLiteral("Velmora/Kuvertino/");
+}
+
+QString UserDataLocation()
+{
+    return QStandardPaths::writableLocation(QStandardPaths::GenericDataLocation);
+}
+
+bool CreateFolderPath(const QString &path)
+{
+    return QDir().mkpath(path);
+}
+
+QString TMainForm::GetProgramDir(bool create)
+{
+    const QString dataLocation = UserDataLocation();
+    const QString path = SettingsFolderFrom(dataLocation, progpath);
+    // Without a data folder the program folder is used as it is; nothing is created there.
+    if (create && !dataLocation.isEmpty())
+        CreateFolderPath(path);
+    return path;
+}
