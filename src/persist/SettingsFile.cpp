@@ -9,26 +9,6 @@
 #include <QBuffer>
 #include <QIODevice>
 #include <QSaveFile>
-#include <QtEndian>
-
-namespace {
-
-// A count that promises more code units than a file still holds is a cut record; failing before
-// the record is read keeps a damaged count from asking for gigabytes first.
-void readText(QIODevice &file, QString &text)
-{
-    if (!file.isSequential()) {
-        char buf[4];
-        if (file.peek(buf, 4) == 4) {
-            const qint64 n = qFromLittleEndian<qint32>(buf);
-            if (n > 0 && 2 * n > file.bytesAvailable() - 4)
-                throw EInOutError(ReadPastEndMessage());
-        }
-    }
-    ReadWideRecord(file, text);
-}
-
-} // namespace
 
 void WriteSettingsFile(QIODevice &file, const TEnvelopeSettings &s)
 {
@@ -66,11 +46,11 @@ TSettingsReadResult ReadSettingsFile(QIODevice &file)
     TSettingsReadResult r;
     TEnvelopeSettings &v = r.values;
     try {
-        readText(file, v.recipient);
+        ReadWideRecord(file, v.recipient);
         r.fieldsRead = FieldRecipient;
-        readText(file, v.sender);
+        ReadWideRecord(file, v.sender);
         r.fieldsRead = FieldSender;
-        readText(file, v.pictureFile);
+        ReadWideRecord(file, v.pictureFile);
         r.fieldsRead = FieldPictureFile;
         v.margin = ReadFloat64(file);
         r.fieldsRead = FieldMargin;
@@ -98,7 +78,7 @@ TSettingsReadResult ReadSettingsFile(QIODevice &file)
         }
         if (file.atEnd())
             return r;
-        readText(file, v.infoLine);
+        ReadWideRecord(file, v.infoLine);
         r.fieldsRead = FieldInfoLine;
         if (file.atEnd())
             return r;
@@ -115,7 +95,7 @@ TSettingsReadResult ReadSettingsFile(QIODevice &file)
         r.fieldsRead = FieldAddressCount;
         for (qint32 i = 0; i < n; ++i) {
             QString a;
-            readText(file, a);
+            ReadWideRecord(file, a);
             v.addresses.append(a);
         }
         r.fieldsRead = FieldAddresses;
