@@ -17,6 +17,12 @@ QString SettingsFolderFrom(const QString &dataLocation, const QString &fallback)
 
 QString UserDataLocation()
 {
+#ifdef Q_OS_WIN
+    // The roaming folder, so the settings follow the user; Qt's generic data folder is the local one.
+    const QString roaming = qEnvironmentVariable("APPDATA");
+    if (!roaming.isEmpty())
+        return QDir::fromNativeSeparators(roaming);
+#endif
     return QStandardPaths::writableLocation(QStandardPaths::GenericDataLocation);
 }
 

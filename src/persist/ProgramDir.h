@@ -7,7 +7,8 @@
 // fallback, the program folder, unchanged.
 QString SettingsFolderFrom(const QString &dataLocation, const QString &fallback);
 
-// The platform's per-user application-data folder (may be empty).
+// The platform's per-user application-data folder (Linux: $XDG_DATA_HOME or ~/.local/share;
+// Windows: the roaming application data); empty when there is none.
 QString UserDataLocation();
 
 // Creates every missing folder of path; false when that fails (callers may ignore it: the file

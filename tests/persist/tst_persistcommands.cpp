@@ -4,6 +4,7 @@
 #include "controls/FilenameEdit.h"
 #include "controls/Memo.h"
 #include "controls/RxSpinEdit.h"
+#include "persist/FormStorage.h"
 #include "persist/ProgramDir.h"
 #include "persist/SettingsFile.h"
 #include "print/ChooseAddressFUnit.h"
@@ -17,6 +18,7 @@
 #include <QComboBox>
 #include <QFile>
 #include <QLineEdit>
+#include <QSettings>
 #include <QSignalSpy>
 
 #include <bit>
@@ -67,6 +69,9 @@ private slots:
         QDir().mkpath(TestEnv->path(QStringLiteral("data")));
         QDir(TestEnv->path(QStringLiteral("work"))).removeRecursively();
         QDir().mkpath(TestEnv->path(QStringLiteral("work")));
+        auto store = TFormStorage::openStore();
+        store->clear();
+        store->sync();
         m_dialogs = std::make_unique<ScriptedDialogsGuard>();
         CreateApplicationWindows();
     }
@@ -157,6 +162,15 @@ private slots:
         QCOMPARE(MainForm->FontDialog2->Font, TFontRec::defaultFont());
         QCOMPARE(MainForm->InfoEd->text(), QStringLiteral("bleibt"));
         QCOMPARE(Printer().settings().dmPaperSize, PaperFormatCode(3));
+    }
+
+    void readOnlyDocumentOpens()
+    {
+        // A resource can be opened for reading only, whoever runs the test.
+        QFile resource(QStringLiteral(":/readonly/full.kvt"));
+        QVERIFY(!resource.open(QIODevice::ReadWrite));
+        MainForm->LoadOptionsFile(resource.fileName());
+        QCOMPARE(MainForm->Memo2->text(), QStringLiteral("Anna Schmidt\r\nWeg 2"));
     }
 
     void emptyAndMissingFiles()
@@ -374,6 +388,17 @@ private slots:
         QCOMPARE((*m_dialogs)->messages[0].text, QStringLiteral("Read beyond end of file"));
         QVERIFY(!MainForm->infirst);
         QCOMPARE(MainForm->Memo1->text(), QStringLiteral("Herrn Max Müller\r\nHauptstraße 1\r\n12345 Köln"));
+    }
+
+    void mainWindowPlacementSurvivesARestart()
+    {
+        MainForm->show();
+        MainForm->setGeometry(40, 50, 730, 570);
+        MainForm->close();
+        DestroyApplicationWindows();
+        CreateApplicationWindows();
+        MainForm->show();
+        QCOMPARE(MainForm->geometry(), QRect(40, 50, 730, 570));
     }
 
 private:
