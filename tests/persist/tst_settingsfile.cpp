@@ -355,20 +355,6 @@ private slots:
         QCOMPARE(back.pixelsPerInch, font.pixelsPerInch);
     }
 
-    void unknownStyleBitsAreDropped()
-    {
-        TFontRec font;
-        font.style = 0xF5;
-        QBuffer buf;
-        buf.open(QIODevice::ReadWrite);
-        WriteFontRecord(buf, font);
-        QCOMPARE(quint8(buf.data().back()), quint8(0x05));
-        buf.buffer().back() = char(0xFA);
-        buf.seek(0);
-        ReadFontRecord(buf, font);
-        QCOMPARE(font.style, quint8(0x0A));
-    }
-
     void writeFailingAfterEveryByteCount()
     {
         const QByteArray bytes = golden("full.kvt");
@@ -410,19 +396,6 @@ private slots:
         QFile f(path);
         QVERIFY(f.open(QIODevice::ReadOnly));
         QCOMPARE(f.readAll(), bytes);
-    }
-
-    void fileThatCannotBeCreated()
-    {
-        QTemporaryDir dir;
-        QString why;
-        bool called = false;
-        QVERIFY(!WriteFileAtomically(
-                dir.filePath(QStringLiteral("no/such/folder/x.kvt")),
-                [&called](QIODevice &) { called = true; },
-                &why));
-        QVERIFY(!called);
-        QVERIFY(!why.isEmpty());
     }
 };
 

@@ -1,0 +1,62 @@
+// Writing and reading options.dat with a long address list: the file is written after every address
+// stored, so this is what one "Speichern" costs. Median of repeated runs on a temporary folder.
+
+#include "persist/SettingsFile.h"
+
+#include <QCoreApplication>
+#include <QElapsedTimer>
+#include <QFile>
+#include <QTemporaryDir>
+
+#include <algorithm>
+#include <cstdio>
+#include <vector>
+
+namespace {
+
+double median(std::vector<double> v)
+{
+    std::sort(v.begin(), v.end());
+    return v[v.size() / 2];
+}
+
+} // namespace
+
+int main(int argc, char *argv[])
+{
+    QCoreApplication app(argc, argv);
+    QTemporaryDir dir;
+    const QString path = dir.filePath(QStringLiteral("options.dat"));
+    const int runs = 15;
+    for (int count : {0, 1000, 10000, 100000}) {
+        TEnvelopeSettings s;
+        for (int i = 0; i < count; ++i)
+            s.addresses.append(
+                    QStringLiteral("Frau Erika Mustermann %1\r\nHauptstraße %1\r\n12345 Köln").arg(i));
+        std::vector<double> writes, reads;
+        qint64 size = 0;
+        for (int r = 0; r < runs; ++r) {
+            QElapsedTimer t;
+            t.start();
+            if (!WriteFileAtomically(path, [&s](QIODevice &out) { WriteSettingsFile(out, s); }))
+                return 1;
+            writes.push_back(t.nsecsElapsed() / 1e6);
+            t.restart();
+            QFile f(path);
+            if (!f.open(QIODevice::ReadOnly))
+                return 1;
+            const TSettingsReadResult res = ReadSettingsFile(f);
+            reads.push_back(t.nsecsElapsed() / 1e6);
+            if (res.error || res.values.addresses.size() != count)
+                return 1;
+            size = f.size();
+        }
+        std::printf("%6d addresses, %9lld bytes: write %8.3f ms, read %8.3f ms (median of %d)\n",
+                    count,
+                    (long long)size,
+                    median(writes),
+                    median(reads),
+                    runs);
+    }
+    return 0;
+}
