@@ -1,9 +1,34 @@
-// Placeholder definitions so the main window links; the address-list subsystem replaces this file.
+#include "ChooseAddressFUnit.h"
+
+#include "controls/Memo.h"
+#include "shell/Dialogs.h"
 #include "shell/MainUnit.h"
 
-void TMainForm::SaveInListBtnClick() {}
-void TMainForm::ChooseBtnClick() {}
-void TMainForm::Adresslisteimmeroffenhalten1Click() {}
-void TMainForm::CSVImportieren1Click() {}
-void TMainForm::CSVDateiinAdresslisteladen1Click() {}
-void TMainForm::FillRecipientFromCsvLine(const QString &) {}
+#include <QAction>
+
+void TMainForm::SaveInListBtnClick()
+{
+    // No check: empty and repeated addresses are stored as they are.
+    ChooseAddressForm->appendAddress(Memo1->text());
+    SaveOptions();
+}
+
+void TMainForm::ChooseBtnClick()
+{
+    // While the list is kept open beside the main window its buttons are already at hand.
+    if (ChooseAddressForm->isVisible())
+        return;
+    Dialogs().execModal(ChooseAddressForm);
+}
+
+void TMainForm::Adresslisteimmeroffenhalten1Click()
+{
+    Adresslisteimmeroffenhalten1->setChecked(!Adresslisteimmeroffenhalten1->isChecked());
+    if (Adresslisteimmeroffenhalten1->isChecked()) {
+        if (!ChooseAddressForm->isVisible())
+            ChooseAddressForm->showNonModal();
+    } else if (ChooseAddressForm->isVisible()) {
+        ChooseAddressForm->hide();
+    }
+    SaveOptions();
+}

@@ -1,18 +1,318 @@
-// Placeholder; the address-list subsystem replaces this file.
 #include "ChooseAddressFUnit.h"
+
+#include "controls/BitBtnXP.h"
+#include "controls/Memo.h"
+#include "persist/FormStorage.h"
+#include "shell/MainUnit.h"
+
+#include <QApplication>
+#include <QHBoxLayout>
+#include <QHeaderView>
+#include <QKeyEvent>
+#include <QPlainTextEdit>
+#include <QStyle>
+#include <QTreeWidget>
+#include <QVBoxLayout>
+
+namespace {
+
+QString withLineFeeds(const QString &text)
+{
+    QString t = text;
+    t.replace(QStringLiteral("\r\n"), QStringLiteral("\n"));
+    t.replace(QLatin1Char('\r'), QLatin1Char('\n'));
+    return t;
+}
+
+QString withCrLf(const QString &text)
+{
+    QString t = withLineFeeds(text);
+    t.replace(QLatin1Char('\n'), QStringLiteral("\r\n"));
+    return t;
+}
+
+TBitBtnXP *makeButton(TChooseAddressForm *form,
+                      const QString &name,
+                      const QString &caption,
+                      const QIcon &icon,
+                      int width,
+                      int modalResult,
+                      QWidget *parent)
+{
+    auto *b = form->own(new TBitBtnXP(caption, icon, parent), name);
+    b->setMinimumSize(width, 25);
+    b->setSizePolicy(QSizePolicy::Expanding, QSizePolicy::Fixed);
+    b->setFixedHeight(qMax(25, b->sizeHint().height()));
+    b->modalResult = modalResult;
+    return b;
+}
+
+} // namespace
+
+QString AddressDisplayText(const QString &address)
+{
+    QStringList lines = withLineFeeds(address).split(QLatin1Char('\n'));
+    if (lines.size() > 1 && lines.last().isEmpty())
+        lines.removeLast();
+    return lines.join(QStringLiteral(" ⏎ "));
+}
+
+QWidget *
+TAddressItemDelegate::createEditor(QWidget *parent, const QStyleOptionViewItem &, const QModelIndex &) const
+{
+    auto *editor = new QPlainTextEdit(parent);
+    // Enter makes a new line; Tab or leaving the field takes the text, Escape drops it.
+    editor->setTabChangesFocus(true);
+    editor->setLineWrapMode(QPlainTextEdit::NoWrap);
+    editor->setObjectName(QStringLiteral("AddressEditor"));
+    return editor;
+}
+
+void TAddressItemDelegate::setEditorData(QWidget *editor, const QModelIndex &index) const
+{
+    static_cast<QPlainTextEdit *>(editor)->setPlainText(
+            withLineFeeds(index.data(TChooseAddressForm::AddressRole).toString()));
+}
+
+void TAddressItemDelegate::setModelData(QWidget *editor,
+                                        QAbstractItemModel *model,
+                                        const QModelIndex &index) const
+{
+    const QString original = index.data(TChooseAddressForm::AddressRole).toString();
+    const QString edited = static_cast<QPlainTextEdit *>(editor)->toPlainText();
+    // An untouched text keeps its exact line breaks.
+    if (edited == withLineFeeds(original))
+        return;
+    const QString address = withCrLf(edited);
+    model->setData(index, address, TChooseAddressForm::AddressRole);
+    model->setData(index, AddressDisplayText(address), Qt::DisplayRole);
+    model->setData(index, withLineFeeds(address), Qt::ToolTipRole);
+}
+
+void TAddressItemDelegate::updateEditorGeometry(QWidget *editor,
+                                                const QStyleOptionViewItem &option,
+                                                const QModelIndex &) const
+{
+    // Room for a few lines of an address, over the rows below.
+    QRect r = option.rect;
+    const int lines = 4;
+    r.setHeight(qMax(r.height(),
+                     option.fontMetrics.lineSpacing() * lines
+                             + 2 * editor->style()->pixelMetric(QStyle::PM_DefaultFrameWidth) + 8));
+    editor->setGeometry(r);
+}
 
 TChooseAddressForm::TChooseAddressForm(QWidget *parent)
     : QDialog(parent)
 {
     setWindowTitle(QStringLiteral("Adresse wählen"));
+    setWindowFlags(Qt::Tool | Qt::WindowTitleHint | Qt::WindowCloseButtonHint);
+    resize(219, 409);
+
+    auto *outer = new QVBoxLayout(this);
+    outer->setContentsMargins(0, 0, 0, 0);
+    outer->setSpacing(0);
+
+    Panel1 = own(new QWidget(this), QStringLiteral("Panel1"));
+    Panel1->setMinimumHeight(113);
+    Panel1->setSizePolicy(QSizePolicy::Preferred, QSizePolicy::Fixed);
+    auto *rows = new QVBoxLayout(Panel1);
+    rows->setContentsMargins(8, 10, 13, 0);
+    rows->setSpacing(0);
+
+    QStyle *style = QApplication::style();
+    const QIcon ok = style->standardIcon(QStyle::SP_DialogOkButton);
+    BitBtn1 = makeButton(this,
+                         QStringLiteral("BitBtn1"),
+                         QStringLiteral("OK, Adresse übernehmen"),
+                         ok,
+                         198,
+                         QDialog::Accepted,
+                         Panel1);
+    BitBtn1->setDefault(true);
+    BitBtn2 = makeButton(this,
+                         QStringLiteral("BitBtn2"),
+                         QStringLiteral("Abbrechen"),
+                         style->standardIcon(QStyle::SP_DialogCancelButton),
+                         96,
+                         QDialog::Rejected,
+                         Panel1);
+    BitBtn2->setCancel(true);
+    BitBtn3 = makeButton(
+            this,
+            QStringLiteral("BitBtn3"),
+            QStringLiteral("Löschen"),
+            QIcon::fromTheme(QStringLiteral("edit-delete"), style->standardIcon(QStyle::SP_TrashIcon)),
+            96,
+            0,
+            Panel1);
+    BitBtn4 = makeButton(this,
+                         QStringLiteral("BitBtn4"),
+                         QStringLiteral("Markierte Adressen drucken..."),
+                         ok,
+                         198,
+                         QDialog::Accepted,
+                         Panel1);
+
+    rows->addWidget(BitBtn1);
+    rows->addSpacing(6);
+    auto *pair = new QHBoxLayout;
+    pair->setSpacing(6);
+    pair->addWidget(BitBtn2);
+    pair->addWidget(BitBtn3);
+    rows->addLayout(pair);
+    rows->addSpacing(8);
+    rows->addWidget(BitBtn4);
+    rows->addStretch(1);
+    Panel1->setFixedHeight(qMax(113, rows->sizeHint().height() + 14));
+    outer->addWidget(Panel1);
+
+    ListView1 = own(new QTreeWidget(this), QStringLiteral("ListView1"));
+    ListView1->setColumnCount(1);
+    ListView1->setHeaderLabels({QStringLiteral("Adresse")});
+    ListView1->header()->setStretchLastSection(false);
+    ListView1->header()->resizeSection(0, 400);
+    ListView1->setRootIsDecorated(false);
+    ListView1->setUniformRowHeights(true);
+    ListView1->setAllColumnsShowFocus(true);
+    ListView1->setSelectionMode(QAbstractItemView::ExtendedSelection);
+    ListView1->setSelectionBehavior(QAbstractItemView::SelectRows);
+    ListView1->setEditTriggers(QAbstractItemView::DoubleClicked | QAbstractItemView::EditKeyPressed
+                               | QAbstractItemView::SelectedClicked);
+    ListView1->setItemDelegate(new TAddressItemDelegate(ListView1));
+    // The marking stays as visible when the list has no focus.
+    QPalette pal = ListView1->palette();
+    pal.setColor(QPalette::Inactive, QPalette::Highlight, pal.color(QPalette::Active, QPalette::Highlight));
+    pal.setColor(QPalette::Inactive,
+                 QPalette::HighlightedText,
+                 pal.color(QPalette::Active, QPalette::HighlightedText));
+    ListView1->setPalette(pal);
+    outer->addWidget(ListView1, 1);
+
+    FormStorage1 = own(new TFormStorage(this, QStringLiteral("TChooseAddressForm")),
+                       QStringLiteral("FormStorage1"));
+
+    connect(BitBtn1, &QPushButton::clicked, this, [this] {
+        buttonClicked(BitBtn1, &TChooseAddressForm::BitBtn1Click);
+    });
+    connect(BitBtn2, &QPushButton::clicked, this, [this] { buttonClicked(BitBtn2, nullptr); });
+    connect(BitBtn3, &QPushButton::clicked, this, [this] {
+        buttonClicked(BitBtn3, &TChooseAddressForm::BitBtn3Click);
+    });
+    connect(BitBtn4, &QPushButton::clicked, this, [this] {
+        buttonClicked(BitBtn4, &TChooseAddressForm::BitBtn4Click);
+    });
 }
+
+QString TChooseAddressForm::addressOf(const QTreeWidgetItem *item)
+{
+    return item->data(0, AddressRole).toString();
+}
+
+void TChooseAddressForm::setAddressOf(QTreeWidgetItem *item, const QString &address)
+{
+    item->setData(0, AddressRole, address);
+    item->setText(0, AddressDisplayText(address));
+    item->setToolTip(0, withLineFeeds(address));
+}
+
+QTreeWidgetItem *TChooseAddressForm::newItem(const QString &address) const
+{
+    auto *item = new QTreeWidgetItem;
+    item->setFlags(Qt::ItemIsSelectable | Qt::ItemIsEnabled | Qt::ItemIsEditable);
+    setAddressOf(item, address);
+    return item;
+}
+
 QStringList TChooseAddressForm::addresses() const
 {
-    return {};
+    QStringList list;
+    const int n = ListView1->topLevelItemCount();
+    list.reserve(n);
+    for (int i = 0; i < n; ++i)
+        list.append(addressOf(ListView1->topLevelItem(i)));
+    return list;
 }
-void TChooseAddressForm::setAddresses(const QStringList &) {}
-void TChooseAddressForm::appendAddress(const QString &) {}
-void TChooseAddressForm::showNonModal() {}
-void TChooseAddressForm::BitBtn1Click() {}
-void TChooseAddressForm::BitBtn3Click() {}
-void TChooseAddressForm::BitBtn4Click() {}
+
+void TChooseAddressForm::setAddresses(const QStringList &addresses)
+{
+    QList<QTreeWidgetItem *> items;
+    items.reserve(addresses.size());
+    for (const QString &a : addresses)
+        items.append(newItem(a));
+    ListView1->setUpdatesEnabled(false);
+    ListView1->clear();
+    ListView1->addTopLevelItems(items);
+    ListView1->setUpdatesEnabled(true);
+}
+
+void TChooseAddressForm::appendAddress(const QString &address)
+{
+    ListView1->addTopLevelItem(newItem(address));
+}
+
+void TChooseAddressForm::showNonModal()
+{
+    setModal(false);
+    show();
+    raise();
+}
+
+QTreeWidgetItem *TChooseAddressForm::firstMarkedItem() const
+{
+    const int n = ListView1->topLevelItemCount();
+    for (int i = 0; i < n; ++i) {
+        QTreeWidgetItem *item = ListView1->topLevelItem(i);
+        if (item->isSelected())
+            return item;
+    }
+    return nullptr;
+}
+
+void TChooseAddressForm::BitBtn1Click()
+{
+    if (QTreeWidgetItem *item = firstMarkedItem())
+        MainForm->Memo1->setText(addressOf(item));
+}
+
+void TChooseAddressForm::BitBtn3Click()
+{
+    // One item per click; the others stay marked. Nothing is written until the next save.
+    delete firstMarkedItem();
+}
+
+void TChooseAddressForm::BitBtn4Click()
+{
+    const int n = ListView1->topLevelItemCount();
+    for (int i = 0; i < n; ++i) {
+        // The list may have been shortened while a job was being handed over.
+        QTreeWidgetItem *item = ListView1->topLevelItem(i);
+        if (!item)
+            break;
+        if (!item->isSelected())
+            continue;
+        MainForm->Memo1->setText(addressOf(item));
+        MainForm->Drucken1Click();
+    }
+}
+
+void TChooseAddressForm::buttonClicked(TBitBtnXP *button, void (TChooseAddressForm::*action)())
+{
+    const bool modal = isModal() && isVisible();
+    if (action)
+        Guarded([this, action] { (this->*action)(); });
+    // As a dialog the window closes even when the action failed; as an ordinary window no button closes it.
+    if (modal && button->modalResult != 0)
+        done(button->modalResult);
+}
+
+void TChooseAddressForm::keyPressEvent(QKeyEvent *event)
+{
+    // Escape clicks the cancel button, which does nothing while the window is kept open.
+    if (event->key() == Qt::Key_Escape && event->modifiers() == Qt::NoModifier) {
+        if (BitBtn2->isEnabled())
+            BitBtn2->click();
+        return;
+    }
+    QDialog::keyPressEvent(event);
+}

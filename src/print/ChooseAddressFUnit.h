@@ -4,10 +4,32 @@
 
 #include <QDialog>
 #include <QStringList>
+#include <QStyledItemDelegate>
 
 class QTreeWidget;
+class QTreeWidgetItem;
 class TFormStorage;
 class TBitBtnXP;
+
+// How an address shows in its one-line row: its lines joined by " ⏎ ", a final line break left out.
+QString AddressDisplayText(const QString &address);
+
+// Edits an address caption in place with a multi-line editor; the item keeps the exact text with
+// CR LF line breaks in AddressRole, the row shows AddressDisplayText of it.
+class TAddressItemDelegate : public QStyledItemDelegate
+{
+    Q_OBJECT
+public:
+    using QStyledItemDelegate::QStyledItemDelegate;
+    QWidget *createEditor(QWidget *parent,
+                          const QStyleOptionViewItem &option,
+                          const QModelIndex &index) const override;
+    void setEditorData(QWidget *editor, const QModelIndex &index) const override;
+    void setModelData(QWidget *editor, QAbstractItemModel *model, const QModelIndex &index) const override;
+    void updateEditorGeometry(QWidget *editor,
+                              const QStyleOptionViewItem &option,
+                              const QModelIndex &index) const override;
+};
 
 // The address list window.
 class TChooseAddressForm : public QDialog, public TComponentList
@@ -15,6 +37,9 @@ class TChooseAddressForm : public QDialog, public TComponentList
     Q_OBJECT
 public:
     explicit TChooseAddressForm(QWidget *parent = nullptr);
+
+    // The item data role that holds an entry's exact text.
+    static constexpr int AddressRole = Qt::UserRole;
 
     QWidget *Panel1 = nullptr;
     TBitBtnXP *BitBtn1 = nullptr; // OK, Adresse übernehmen
@@ -31,7 +56,21 @@ public:
     // Shows the window as an ordinary (non-modal) window beside the main window.
     void showNonModal();
 
+    // The exact text of one entry, and changing it (what an edit in place does).
+    static QString addressOf(const QTreeWidgetItem *item);
+    static void setAddressOf(QTreeWidgetItem *item, const QString &address);
+    // The marked item with the lowest position, or null.
+    QTreeWidgetItem *firstMarkedItem() const;
+
     void BitBtn1Click();
     void BitBtn3Click();
     void BitBtn4Click();
+
+protected:
+    void keyPressEvent(QKeyEvent *event) override;
+
+private:
+    QTreeWidgetItem *newItem(const QString &address) const;
+    // A button's action, then, when the window is a modal dialog, its modal result closes it.
+    void buttonClicked(TBitBtnXP *button, void (TChooseAddressForm::*action)());
 };
