@@ -1,0 +1,178 @@
+// Figures for the two CSV runs: the list run (with its write of options.dat after every record) and
+// the print run to the built-in PDF printer, each in a process of its own so peak memory is its own.
+//   bench_csvruns                 all figures (list 5,000; print 1,000 and 5,000), median of --repeat runs
+//   bench_csvruns list|print N    one run in this process; prints "seconds peak_kib records"
+#include "ScriptedDialogs.h"
+
+#include "controls/Memo.h"
+#include "print/ChooseAddressFUnit.h"
+#include "print/CsvReader.h"
+#include "print/Printer.h"
+#include "shell/MainUnit.h"
+
+#include <QApplication>
+#include <QBuffer>
+#include <QDir>
+#include <QElapsedTimer>
+#include <QFile>
+#include <QProcess>
+#include <QTemporaryDir>
+
+#include <sys/resource.h>
+
+#include <algorithm>
+#include <cstdio>
+
+namespace {
+
+QByteArray csvLines(int n)
+{
+    QByteArray bytes;
+    for (int i = 1; i <= n; ++i) {
+        bytes += "Firma M\xC3\xBCller " + QByteArray::number(i)
+                 + ";z. Hd. Frau Meier;Hauptstra\xC3\x9F"
+                   "e "
+                 + QByteArray::number(i % 200 + 1) + ";" + QByteArray::number(10000 + i) + " Berlin\r\n";
+    }
+    return bytes;
+}
+
+long peakKib()
+{
+    rusage u{};
+    getrusage(RUSAGE_SELF, &u);
+    return u.ru_maxrss;
+}
+
+int runOnce(const QString &mode, int n)
+{
+    QTemporaryDir dir;
+    qputenv("XDG_DATA_HOME", (dir.path() + QStringLiteral("/data")).toLocal8Bit());
+    qputenv("XDG_CONFIG_HOME", (dir.path() + QStringLiteral("/config")).toLocal8Bit());
+    if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
+        qputenv("QT_QPA_PLATFORM", "offscreen");
+    int argc = 1;
+    char name[] = "bench_csvruns";
+    char *argv[] = {name, nullptr};
+    QApplication app(argc, argv);
+    QCoreApplication::setOrganizationName(QStringLiteral("Velmora"));
+    QCoreApplication::setApplicationName(QStringLiteral("kuvertino"));
+    TPrinter::setPdfOutputFolder(dir.path() + QStringLiteral("/pdf"));
+    Printer().useBuiltInPdfPrinter();
+    SetProgramFolderForTests(dir.path() + QStringLiteral("/prog/"));
+
+    const QString csv = dir.path() + QStringLiteral("/bench.csv");
+    {
+        QFile f(csv);
+        if (!f.open(QIODevice::WriteOnly) || f.write(csvLines(n)) < 0)
+            return 2;
+    }
+    auto dialogs = std::make_unique<ScriptedDialogs>();
+    ScriptedDialogs *script = dialogs.get();
+    SetDialogs(std::move(dialogs));
+    CreateApplicationWindows();
+    MainForm->show();
+    script->fileAnswers.enqueue(csv);
+
+    QElapsedTimer t;
+    t.start();
+    if (mode == QLatin1String("list"))
+        MainForm->CSVDateiinAdresslisteladen1Click();
+    else
+        MainForm->CSVImportieren1Click();
+    const double seconds = double(t.nsecsElapsed()) / 1e9;
+    const int records
+            = mode == QLatin1String("list")
+                      ? int(ChooseAddressForm->addresses().size())
+                      : int(QDir(dir.path() + QStringLiteral("/pdf")).entryList(QDir::Files).size());
+    std::printf("%.3f %ld %d\n", seconds, peakKib(), records);
+    std::fflush(stdout);
+    // The windows and the application go with the process.
+    std::_Exit(0);
+}
+
+struct Figure
+{
+    double seconds = 0;
+    long peak = 0;
+    int records = 0;
+};
+
+Figure child(const QString &self, const QString &mode, int n)
+{
+    QProcess p;
+    p.start(self, {mode, QString::number(n)});
+    p.waitForFinished(-1);
+    Figure f;
+    const QList<QByteArray> parts = p.readAllStandardOutput().trimmed().split(' ');
+    if (parts.size() == 3) {
+        f.seconds = parts[0].toDouble();
+        f.peak = parts[1].toLong();
+        f.records = parts[2].toInt();
+    } else {
+        std::fprintf(stderr, "run failed: %s\n", p.readAllStandardError().constData());
+    }
+    return f;
+}
+
+Figure median(const QString &self, const QString &mode, int n, int repeat)
+{
+    QList<Figure> runs;
+    for (int i = 0; i < repeat; ++i)
+        runs.append(child(self, mode, n));
+    std::sort(
+            runs.begin(), runs.end(), [](const Figure &a, const Figure &b) { return a.seconds < b.seconds; });
+    Figure m = runs[runs.size() / 2];
+    for (const Figure &r : runs)
+        m.peak = std::max(m.peak, r.peak);
+    return m;
+}
+
+void readerOnly(int n)
+{
+    QByteArray bytes = csvLines(n);
+    QElapsedTimer t;
+    t.start();
+    QBuffer b(&bytes);
+    b.open(QIODevice::ReadOnly);
+    CsvLineReader reader(b);
+    QString line;
+    qsizetype chars = 0;
+    while (reader.readLine(line))
+        chars += CsvRecipientText(SplitCsvLine(line)).size();
+    std::printf("reader alone, %d lines: %.1f ms (%lld characters)\n",
+                n,
+                double(t.nsecsElapsed()) / 1e6,
+                static_cast<long long>(chars));
+}
+
+} // namespace
+
+int main(int argc, char *argv[])
+{
+    if (argc == 3)
+        return runOnce(QString::fromLocal8Bit(argv[1]), atoi(argv[2]));
+    int repeat = 3;
+    for (int i = 1; i + 1 < argc; ++i)
+        if (QByteArray(argv[i]) == "--repeat")
+            repeat = std::max(1, atoi(argv[i + 1]));
+    const QString self = QString::fromLocal8Bit(argv[0]);
+    readerOnly(5000);
+    const Figure list = median(self, QStringLiteral("list"), 5000, repeat);
+    std::printf(
+            "list run, 5000 lines: %.2f s, %d items, peak %ld KiB\n", list.seconds, list.records, list.peak);
+    const Figure p1 = median(self, QStringLiteral("print"), 1000, repeat);
+    std::printf("print run, 1000 lines: %.2f s, %.0f envelopes/s, %d jobs, peak %ld KiB\n",
+                p1.seconds,
+                p1.records / std::max(p1.seconds, 1e-9),
+                p1.records,
+                p1.peak);
+    const Figure p5 = median(self, QStringLiteral("print"), 5000, repeat);
+    std::printf("print run, 5000 lines: %.2f s, %.0f envelopes/s, %d jobs, peak %ld KiB\n",
+                p5.seconds,
+                p5.records / std::max(p5.seconds, 1e-9),
+                p5.records,
+                p5.peak);
+    std::printf("5000 / 1000 time ratio: %.2f\n", p5.seconds / std::max(p1.seconds, 1e-9));
+    return 0;
+}

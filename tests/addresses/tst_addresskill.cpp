@@ -1,0 +1,137 @@
+// The address list against a killed program: each step runs in a child process of this test that is
+// killed (SIGKILL, no closing of windows) once it has done its work.
+#include "ScriptedDialogs.h"
+
+#include "controls/Memo.h"
+#include "print/ChooseAddressFUnit.h"
+#include "print/Printer.h"
+#include "shell/MainUnit.h"
+
+#include <QApplication>
+#include <QProcess>
+#include <QTemporaryDir>
+#include <QTreeWidget>
+#include <QtTest>
+
+#include <cstdio>
+
+namespace {
+
+QString escaped(QString s)
+{
+    s.replace(QStringLiteral("\\"), QStringLiteral("\\\\"));
+    s.replace(QStringLiteral("\r"), QStringLiteral("\\r"));
+    s.replace(QStringLiteral("\n"), QStringLiteral("\\n"));
+    return s;
+}
+
+// Child: start as the program does, show the list it read, do one step, say so, and wait to be killed.
+int childMain(int argc, char *argv[])
+{
+    QApplication app(argc, argv);
+    QCoreApplication::setOrganizationName(QStringLiteral("Velmora"));
+    QCoreApplication::setApplicationName(QStringLiteral("kuvertino"));
+    const QString base = qEnvironmentVariable("KUVERTINO_KILLTEST_DIR");
+    TPrinter::setPdfOutputFolder(base + QStringLiteral("/pdf"));
+    Printer().useBuiltInPdfPrinter();
+    SetProgramFolderForTests(base + QStringLiteral("/prog/"));
+    SetDialogs(std::make_unique<ScriptedDialogs>());
+    CreateApplicationWindows();
+    MainForm->show();
+    for (const QString &a : ChooseAddressForm->addresses())
+        std::printf("item %s\n", qPrintable(escaped(a)));
+    const QString step = QString::fromLocal8Bit(argv[2]);
+    if (step == QLatin1String("store")) {
+        MainForm->Memo1->setText(
+                QString::fromUtf8(argv[3]).replace(QStringLiteral("|"), QStringLiteral("\r\n")));
+        MainForm->SaveInListBtn->click();
+    } else if (step == QLatin1String("delete")) {
+        ChooseAddressForm->ListView1->topLevelItem(0)->setSelected(true);
+        ChooseAddressForm->BitBtn3->click();
+    }
+    std::printf("ready %d\n", int(ChooseAddressForm->addresses().size()));
+    std::fflush(stdout);
+    return app.exec();
+}
+
+} // namespace
+
+class TestAddressKill : public QObject
+{
+    Q_OBJECT
+    QTemporaryDir m_dir;
+    QString m_self;
+
+    // Runs one step in a child, kills it when it is done, and returns the items it read at start.
+    QStringList step(const QStringList &args, int *countAfter = nullptr)
+    {
+        QProcess p;
+        QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
+        env.insert(QStringLiteral("XDG_DATA_HOME"), m_dir.path() + QStringLiteral("/data"));
+        env.insert(QStringLiteral("XDG_CONFIG_HOME"), m_dir.path() + QStringLiteral("/config"));
+        env.insert(QStringLiteral("HOME"), m_dir.path());
+        env.insert(QStringLiteral("KUVERTINO_KILLTEST_DIR"), m_dir.path());
+        env.insert(QStringLiteral("QT_QPA_PLATFORM"), QStringLiteral("offscreen"));
+        p.setProcessEnvironment(env);
+        p.start(m_self, QStringList{QStringLiteral("--child")} + args);
+        if (!p.waitForStarted())
+            return {QStringLiteral("<no start>")};
+        QByteArray out;
+        while (!out.contains("ready ")) {
+            if (!p.waitForReadyRead(60000))
+                break;
+            out += p.readAllStandardOutput();
+        }
+        while (!out.endsWith('\n') && p.waitForReadyRead(5000))
+            out += p.readAllStandardOutput();
+        p.kill();
+        p.waitForFinished();
+        QStringList items;
+        for (const QByteArray &l : out.split('\n')) {
+            if (l.startsWith("item "))
+                items << QString::fromLocal8Bit(l.mid(5));
+            else if (l.startsWith("ready ") && countAfter)
+                *countAfter = l.mid(6).toInt();
+        }
+        if (!out.contains("ready "))
+            items << QStringLiteral("<child did not finish: %1>")
+                             .arg(QString::fromLocal8Bit(p.readAllStandardError()));
+        return items;
+    }
+
+private slots:
+    void initTestCase() { m_self = QCoreApplication::applicationFilePath(); }
+
+    void storedSurvivesKill()
+    {
+        int after = 0;
+        QCOMPARE(step({QStringLiteral("store"), QStringLiteral("Herrn|Dr. Meier|12345 Berlin")}, &after),
+                 QStringList{});
+        QCOMPARE(after, 1);
+        QCOMPARE(step({QStringLiteral("dump")}), QStringList{"Herrn\\r\\nDr. Meier\\r\\n12345 Berlin"});
+    }
+
+    void deletedComesBackAfterKill()
+    {
+        int after = -1;
+        QCOMPARE(step({QStringLiteral("delete")}, &after),
+                 QStringList{"Herrn\\r\\nDr. Meier\\r\\n12345 Berlin"});
+        QCOMPARE(after, 0);
+        // Deleting writes nothing: the killed program's last file still holds the entry.
+        QCOMPARE(step({QStringLiteral("store"), QStringLiteral("Zweite")}, &after),
+                 QStringList{"Herrn\\r\\nDr. Meier\\r\\n12345 Berlin"});
+        QCOMPARE(after, 2);
+        QCOMPARE(step({QStringLiteral("dump")}),
+                 (QStringList{"Herrn\\r\\nDr. Meier\\r\\n12345 Berlin", "Zweite"}));
+    }
+};
+
+int main(int argc, char *argv[])
+{
+    if (argc >= 3 && QByteArray(argv[1]) == "--child")
+        return childMain(argc, argv);
+    QCoreApplication app(argc, argv);
+    TestAddressKill tc;
+    return QTest::qExec(&tc, argc, argv);
+}
+#include "tst_addresskill.moc"
