@@ -61,7 +61,7 @@ QWidget *
 TAddressItemDelegate::createEditor(QWidget *parent, const QStyleOptionViewItem &, const QModelIndex &) const
 {
     auto *editor = new QPlainTextEdit(parent);
-    // Enter makes a new line; Tab or leaving the field takes the text, Escape drops it.
+    // Enter makes a new line; Ctrl+Enter, Tab or leaving the field takes the text, Escape drops it.
     editor->setTabChangesFocus(true);
     editor->setLineWrapMode(QPlainTextEdit::NoWrap);
     editor->setObjectName(QStringLiteral("AddressEditor"));
@@ -87,6 +87,22 @@ void TAddressItemDelegate::setModelData(QWidget *editor,
     model->setData(index, address, TChooseAddressForm::AddressRole);
     model->setData(index, AddressDisplayText(address), Qt::DisplayRole);
     model->setData(index, withLineFeeds(address), Qt::ToolTipRole);
+}
+
+bool TAddressItemDelegate::eventFilter(QObject *object, QEvent *event)
+{
+    // Enter makes a new line in the address, so Ctrl+Enter takes the text (as leaving the field does).
+    if (event->type() == QEvent::KeyPress) {
+        auto *key = static_cast<QKeyEvent *>(event);
+        auto *editor = qobject_cast<QWidget *>(object);
+        if (editor && (key->key() == Qt::Key_Return || key->key() == Qt::Key_Enter)
+            && key->modifiers().testFlag(Qt::ControlModifier)) {
+            emit commitData(editor);
+            emit closeEditor(editor, QAbstractItemDelegate::SubmitModelCache);
+            return true;
+        }
+    }
+    return QStyledItemDelegate::eventFilter(object, event);
 }
 
 void TAddressItemDelegate::updateEditorGeometry(QWidget *editor,
@@ -301,9 +317,10 @@ void TChooseAddressForm::buttonClicked(TBitBtnXP *button, void (TChooseAddressFo
     const bool modal = isModal() && isVisible();
     if (action)
         Guarded([this, action] { (this->*action)(); });
-    // As a dialog the window closes even when the action failed; as an ordinary window no button closes it.
-    if (modal && button->modalResult != 0)
-        done(button->modalResult);
+    // As a dialog the window closes even when the action failed; as an ordinary window no button
+    // closes it. The cancel button's result, Rejected, is 0 like "none", so it is told by its kind.
+    if (modal && (button->modalResult != 0 || button->isCancel()))
+        done(button->isCancel() ? QDialog::Rejected : button->modalResult);
 }
 
 void TChooseAddressForm::keyPressEvent(QKeyEvent *event)

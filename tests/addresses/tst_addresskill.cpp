@@ -2,6 +2,7 @@
 // killed (SIGKILL, no closing of windows) once it has done its work.
 #include "ScriptedDialogs.h"
 
+#include "controls/BitBtnXP.h"
 #include "controls/Memo.h"
 #include "print/ChooseAddressFUnit.h"
 #include "print/Printer.h"

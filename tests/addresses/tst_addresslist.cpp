@@ -426,7 +426,10 @@ private slots:
                  QString(before).replace(QStringLiteral("\r\n"), QStringLiteral("\n")));
         if (!typed.isEmpty())
             editor->setPlainText(typed);
-        QTest::keyClick(editor, Qt::Key_Tab);
+        QTest::keyClick(editor, Qt::Key_Return, Qt::ControlModifier);
+        QPointer<QPlainTextEdit> closing(editor);
+        QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+        QVERIFY(closing.isNull());
         QCOMPARE(ChooseAddressForm->addresses(), (QStringList{"davor", after}));
         QCOMPARE(item->text(0), AddressDisplayText(after));
         mark({1});
