@@ -99,7 +99,7 @@ private slots:
         writeFile(QStringLiteral("logo.svg"),
                   "<svg xmlns='http://www.w3.org/2000/svg' width='64' height='16' viewBox='0 0 64 16'>"
                   "<rect width='64' height='16' fill='#ff0000'/></svg>");
-        writeFile(QStringLiteral("corrupt.png"), QByteArray("\x89PNG\r\n\x1a\n garbage", 18));
+        writeFile(QStringLiteral("corrupt.png"), QByteArray("\x89PNG\r\n\x1a\n garbage"));
         writeFile(QStringLiteral("empty.png"), QByteArray());
         writeFile(QStringLiteral("text.jpg"), "not a picture at all");
         QVERIFY(QDir(dir.path()).mkdir(QStringLiteral("folder.png")));
