@@ -1,0 +1,178 @@
+// Envelopes per second through the print routine: C6 with sender, recipient, info line and a
+// 400 x 300 PNG logo, to the built-in PDF printer (default) or to the system's default printer
+// (--cups: jobs per second until the print service reports them all completed). Peak memory is
+// sampled along the way to show it does not grow with the number of jobs.
+//
+//   bench_print [--jobs N] [--rounds R] [--cups] [--keep FILE]   (FILE: a copy of one printed PDF)
+
+#include "controls/FilenameEdit.h"
+#include "controls/Memo.h"
+#include "print/Printer.h"
+#include "shell/MainUnit.h"
+
+#include <QApplication>
+#include <QComboBox>
+#include <QDir>
+#include <QElapsedTimer>
+#include <QFile>
+#include <QImage>
+#include <QLineEdit>
+#include <QLinearGradient>
+#include <QPainter>
+#include <QProcess>
+#include <QStandardPaths>
+#include <QTemporaryDir>
+#include <QThread>
+
+#include <algorithm>
+#include <cstdio>
+
+namespace {
+
+long statusKb(const char *key)
+{
+    QFile f(QStringLiteral("/proc/self/status"));
+    if (!f.open(QIODevice::ReadOnly))
+        return -1;
+    const QByteArray k(key);
+    for (const QByteArray &line : f.readAll().split('\n')) {
+        if (line.startsWith(k))
+            return line.mid(k.size()).trimmed().split(' ').first().toLong();
+    }
+    return -1;
+}
+
+QString makeLogo(const QString &folder)
+{
+    QImage logo(400, 300, QImage::Format_RGB32);
+    QPainter p(&logo);
+    QLinearGradient g(0, 0, 400, 300);
+    g.setColorAt(0, QColor(20, 60, 160));
+    g.setColorAt(1, QColor(240, 200, 40));
+    p.fillRect(logo.rect(), g);
+    p.setPen(QPen(Qt::white, 12));
+    p.drawEllipse(QRect(60, 40, 280, 220));
+    p.end();
+    const QString file = folder + QStringLiteral("/logo.png");
+    logo.save(file, "PNG");
+    return file;
+}
+
+int pendingJobs(const QString &queue)
+{
+    QProcess lpstat;
+    lpstat.start(QStringLiteral("lpstat"),
+                 {QStringLiteral("-W"), QStringLiteral("not-completed"), QStringLiteral("-o"), queue});
+    lpstat.waitForFinished(30000);
+    const QByteArray out = lpstat.readAllStandardOutput().trimmed();
+    return out.isEmpty() ? 0 : int(out.count('\n')) + 1;
+}
+
+} // namespace
+
+int main(int argc, char **argv)
+{
+    QApplication app(argc, argv);
+    int jobs = 1000;
+    int rounds = 3;
+    bool cups = false;
+    QString keep;
+    const QStringList args = app.arguments();
+    for (int i = 1; i < args.size(); ++i) {
+        if (args[i] == QLatin1String("--jobs") && i + 1 < args.size())
+            jobs = args[++i].toInt();
+        else if (args[i] == QLatin1String("--rounds") && i + 1 < args.size())
+            rounds = args[++i].toInt();
+        else if (args[i] == QLatin1String("--cups"))
+            cups = true;
+        else if (args[i] == QLatin1String("--keep") && i + 1 < args.size())
+            keep = args[++i];
+    }
+
+    QStandardPaths::setTestModeEnabled(true);
+    QTemporaryDir program, out;
+    SetProgramFolderForTests(program.path());
+    TPrinter::setPdfOutputFolder(out.path());
+    if (!cups)
+        Printer().useBuiltInPdfPrinter();
+    else if (Printer().isBuiltInPdfPrinter()) {
+        std::fprintf(stderr, "--cups: no system printer\n");
+        return 1;
+    }
+    CreateApplicationWindows();
+    MainForm->ComboBox1->setCurrentIndex(11); // C6, landscape
+    MainForm->ComboBox1Change();
+    MainForm->Memo1->setText(QStringLiteral("Erika Mustermann\r\nHauptstraße 17\r\n12345 Musterstadt"));
+    MainForm->Memo2->setText(QStringLiteral("Max Absender\r\nNebenweg 2\r\n54321 Irgendwo"));
+    MainForm->InfoEd->setText(QStringLiteral("Einschreiben"));
+    MainForm->ComboBox2->setCurrentIndex(1); // logo below the sender
+    MainForm->FilenameEdit1->setText(makeLogo(program.path()));
+
+    std::printf("printer: %s, page %d x %d px at %d dpi\n",
+                cups ? qPrintable(Printer().printerName()) : "built-in PDF",
+                Printer().pageWidth(),
+                Printer().pageHeight(),
+                Printer().resolutionX());
+
+    if (cups) {
+        const QString queue = Printer().printerName();
+        QElapsedTimer t;
+        t.start();
+        for (int i = 0; i < jobs; ++i)
+            MainForm->Drucken1Click();
+        const double submitted = t.elapsed() / 1000.0;
+        while (pendingJobs(queue) > 0)
+            QThread::msleep(50);
+        const double done = t.elapsed() / 1000.0;
+        std::printf("cups: %d jobs handed over in %.2f s (%.1f/s), all completed after %.2f s: %.1f jobs/s\n",
+                    jobs,
+                    submitted,
+                    jobs / submitted,
+                    done,
+                    jobs / done);
+        DestroyApplicationWindows();
+        return 0;
+    }
+
+    for (int i = 0; i < 10; ++i) // warm-up: fonts, the picture cache, the PDF engine
+        MainForm->Drucken1Click();
+    std::printf("after warm-up: RSS %ld kB\n", statusKb("VmRSS:"));
+    const qint64 oneFile = QFileInfo(Printer().lastOutputFile()).size();
+    if (!keep.isEmpty()) {
+        QFile::remove(keep);
+        QFile::copy(Printer().lastOutputFile(), keep);
+    }
+
+    QList<double> rates;
+    for (int r = 0; r < rounds; ++r) {
+        QElapsedTimer t;
+        t.start();
+        QList<long> samples;
+        for (int i = 1; i <= jobs; ++i) {
+            MainForm->Drucken1Click();
+            if (i % (jobs / 4 > 0 ? jobs / 4 : 1) == 0)
+                samples << statusKb("VmRSS:");
+        }
+        const double s = t.elapsed() / 1000.0;
+        rates << jobs / s;
+        QString rss;
+        for (long kb : samples)
+            rss += QString::number(kb) + QLatin1Char(' ');
+        std::printf("round %d: %d envelopes in %.2f s = %.0f/s; RSS at each quarter (kB): %s\n",
+                    r + 1,
+                    jobs,
+                    s,
+                    jobs / s,
+                    qPrintable(rss));
+        // Files of the round go, so the disk does not fill across rounds (not timed).
+        for (const QString &f : QDir(out.path()).entryList({QStringLiteral("*.pdf")}, QDir::Files))
+            QFile::remove(out.filePath(f));
+    }
+    std::sort(rates.begin(), rates.end());
+    std::printf("median: %.0f envelopes/s; one PDF %lld bytes; peak RSS %ld kB\n",
+                rates[rates.size() / 2],
+                oneFile,
+                statusKb("VmHWM:"));
+    DestroyApplicationWindows();
+    return 0;
+}
