@@ -78,9 +78,12 @@ public:
                                    opts.isEmpty() ? nullptr : opts.data());
         if (id <= 0) {
             const char *why = m_lastErrorString();
-            throw EPrinterError(QStringLiteral("%1 (%2)").arg(
-                    why && *why ? QString::fromLocal8Bit(why) : tr("The print service refused the job."),
-                    queue));
+            QString text
+                    = why && *why ? QString::fromLocal8Bit(why) : tr("The print service refused the job.");
+            // Say which printer refused, unless the service's text does already.
+            if (!text.contains(queue))
+                text += QStringLiteral(" (%1)").arg(queue);
+            throw EPrinterError(text);
         }
         return id;
     }
@@ -424,6 +427,9 @@ void TPrinter::endDoc()
     // A printer instance ("queue/instance") prints on its queue.
     const QString queue = m_printer->printerName().section(u'/', 0, 0);
     m_lastJobId = CupsClient::get().printFile(queue, job->fileName(), m_title, options);
+    m_recentJobIds.append(m_lastJobId);
+    if (m_recentJobIds.size() > JobHistorySize)
+        m_recentJobIds.removeFirst();
 }
 
 void TPrinter::abortDoc()

@@ -1,5 +1,6 @@
 #pragma once
 
+#include <QList>
 #include <QPageSize>
 #include <QString>
 
@@ -79,8 +80,11 @@ public:
     bool printing() const;
     // The file the built-in PDF printer wrote for the last finished job.
     QString lastOutputFile() const;
-    // The print service's id of the last job handed to a system printer (0 = none yet).
+    // The print service's id of the last job handed to a system printer (0 = none yet), and the ids
+    // of the most recent jobs of this run, oldest first (at most JobHistorySize).
     int lastJobId() const;
+    static constexpr int JobHistorySize = 64;
+    QList<int> recentJobIds() const { return m_recentJobIds; }
 
     QPrinter &qprinter() { return *m_printer; }
 
@@ -99,6 +103,7 @@ private:
     mutable QString m_lastStem;
     mutable int m_lastNumber = 0;
     int m_lastJobId = 0;
+    QList<int> m_recentJobIds;
     bool m_builtIn = false;
 };
 
