@@ -8,6 +8,7 @@
 #include <QFileInfo>
 #include <QPageLayout>
 #include <QPainter>
+#include <QPrintEngine>
 #include <QPrinter>
 #include <QPrinterInfo>
 #include <QStandardPaths>
@@ -422,8 +423,31 @@ void TPrinter::endDoc()
     const QPageLayout layout = m_printer->pageLayout();
     QList<QPair<QByteArray, QByteArray>> options;
     options.append(qMakePair(QByteArray("media"), layout.pageSize().key().toLocal8Bit()));
+    switch (m_printer->duplex()) {
+    case QPrinter::DuplexNone:
+        options.append(qMakePair(QByteArray("sides"), QByteArray("one-sided")));
+        break;
+    case QPrinter::DuplexAuto:
+        options.append(qMakePair(QByteArray("sides"),
+                                 QByteArray(layout.orientation() == QPageLayout::Portrait
+                                                    ? "two-sided-long-edge"
+                                                    : "two-sided-short-edge")));
+        break;
+    case QPrinter::DuplexLongSide:
+        options.append(qMakePair(QByteArray("sides"), QByteArray("two-sided-long-edge")));
+        break;
+    case QPrinter::DuplexShortSide:
+        options.append(qMakePair(QByteArray("sides"), QByteArray("two-sided-short-edge")));
+        break;
+    }
     if (layout.orientation() == QPageLayout::Landscape)
         options.append(qMakePair(QByteArray("landscape"), QByteArray()));
+    // The printer's own options chosen in the set-up dialog (quality, tray, colour...), as name/value
+    // pairs under the print plugin's key for them.
+    const QStringList chosen
+            = m_printer->printEngine()->property(QPrintEngine::PrintEnginePropertyKey(0xfe00)).toStringList();
+    for (qsizetype i = 0; i + 1 < chosen.size(); i += 2)
+        options.append(qMakePair(chosen[i].toLocal8Bit(), chosen[i + 1].toLocal8Bit()));
     // A printer instance ("queue/instance") prints on its queue.
     const QString queue = m_printer->printerName().section(u'/', 0, 0);
     m_lastJobId = CupsClient::get().printFile(queue, job->fileName(), m_title, options);

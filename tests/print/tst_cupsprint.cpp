@@ -18,6 +18,8 @@
 #include <QElapsedTimer>
 #include <QFile>
 #include <QPainter>
+#include <QPrintEngine>
+#include <QPrinter>
 #include <QProcess>
 #include <QRegularExpression>
 #include <QStandardPaths>
@@ -33,6 +35,7 @@ struct JobFacts
     int id = 0;
     QString title;
     ipp_jstate_t state = IPP_JSTATE_PENDING;
+    int priority = 0;
 };
 
 // The queue's jobs numbered above `after`, as the print service lists them.
@@ -43,7 +46,7 @@ QList<JobFacts> jobsAfter(const QString &queue, int after)
     QList<JobFacts> out;
     for (int i = 0; i < n; ++i) {
         if (jobs[i].id > after)
-            out.append({jobs[i].id, QString::fromUtf8(jobs[i].title), jobs[i].state});
+            out.append({jobs[i].id, QString::fromUtf8(jobs[i].title), jobs[i].state, jobs[i].priority});
     }
     cupsFreeJobs(n, jobs);
     std::sort(out.begin(), out.end(), [](const JobFacts &a, const JobFacts &b) { return a.id < b.id; });
@@ -97,6 +100,7 @@ private slots:
     void oneEnvelopeAndThreeCopiesReachTheQueue();
     void abortedJobNeverReachesTheQueue();
     void refusedJobIsReportedWithTheServicesText();
+    void setupDialogChoicesReachTheJob();
 
 private:
     // Waits until every job is done; fails on a job the service aborted or cancelled.
@@ -289,6 +293,39 @@ void TstCupsPrint::refusedJobIsReportedWithTheServicesText()
              qPrintable(m.text));
     QVERIFY(!Printer().printing());
     QCOMPARE(Printer().lastJobId(), lastOfOurs);
+}
+
+void TstCupsPrint::setupDialogChoicesReachTheJob()
+{
+    const int before = lastJobIdOf(m_queue);
+    // What the set-up dialog's option page leaves on the printer: print-service options by name.
+    (*m_dialogs)->printerAnswers.enqueue([](TPrinter &p) {
+        p.qprinter().printEngine()->setProperty(
+                QPrintEngine::PrintEnginePropertyKey(0xfe00),
+                QStringList{QStringLiteral("job-priority"), QStringLiteral("77")});
+        p.syncSettingsFromPrinter();
+        return true;
+    });
+    MainForm->Druckereinrichten1Click();
+    MainForm->Drucken1Click();
+    const int id = Printer().lastJobId();
+    QVERIFY(id > before);
+    int priority = -1;
+    for (const JobFacts &j : waitForCompleted({id}, before)) {
+        if (j.id == id)
+            priority = j.priority;
+    }
+    QCOMPARE(priority, 77);
+
+    // Applying a paper format selects the printer again with its defaults: the choice is gone.
+    MainForm->ComboBox1Change();
+    MainForm->Drucken1Click();
+    const int next = Printer().lastJobId();
+    for (const JobFacts &j : waitForCompleted({next}, id)) {
+        if (j.id == next)
+            priority = j.priority;
+    }
+    QCOMPARE(priority, 50);
 }
 
 QTEST_MAIN(TstCupsPrint)
