@@ -109,12 +109,22 @@ private slots:
         QCOMPARE(MainForm->InfoEd->text(), QStringLiteral("Antwort"));
         QCOMPARE(MainForm->EmpfProEd->value(), 62.5);
         QCOMPARE(MainForm->EmpfPro2Ed->value(), 40.25);
+        QCOMPARE(ChooseAddressForm->addresses(),
+                 (QStringList{QStringLiteral("Erika Muster\r\nA-Str. 5"),
+                              QString(),
+                              QStringLiteral("Zweite \u2709 Adresse \U0001F4EE")}));
         QVERIFY(MainForm->Adresslisteimmeroffenhalten1->isChecked());
+        QVERIFY(ChooseAddressForm->isVisible());
+        QVERIFY(!ChooseAddressForm->isModal());
         QVERIFY(MainForm->HochformatCheck->isChecked());
         // The portrait box's handler ran, then the paper format was applied.
         QCOMPARE(Printer().settings().dmOrientation, TDevMode::DMORIENT_PORTRAIT);
         QCOMPARE(MainForm->Memo1->textCursor().selectedText().size(), MainForm->Memo1->toPlainText().size());
         QVERIFY((*m_dialogs)->messages.isEmpty());
+
+        // Written back, the document is byte for byte the same.
+        MainForm->SaveOptionsFile(work("again.kvt"));
+        QCOMPARE(fileBytes(work("again.kvt")).toHex(' '), golden("full.kvt").toHex(' '));
     }
 
     void shortFileKeepsTheRest()
@@ -123,6 +133,7 @@ private slots:
         MainForm->InfoEd->setText(QStringLiteral("bleibt"));
         MainForm->EmpfProEd->setValue(33);
         MainForm->FontDialog1->Font.size = 20;
+        ChooseAddressForm->setAddresses({QStringLiteral("alt")});
         MainForm->HochformatCheck->setChecked(true);
         writeBytes(work("short.kvt"), golden("full.kvt").left(FullEndOfField8));
         MainForm->LoadOptionsFile(work("short.kvt"));
@@ -131,6 +142,7 @@ private slots:
         QCOMPARE(MainForm->InfoEd->text(), QStringLiteral("bleibt"));
         QCOMPARE(MainForm->EmpfProEd->value(), 33.0);
         QCOMPARE(MainForm->FontDialog1->Font.size, 20);
+        QCOMPARE(ChooseAddressForm->addresses(), QStringList{QStringLiteral("alt")});
         QVERIFY(MainForm->HochformatCheck->isChecked());
         QVERIFY((*m_dialogs)->messages.isEmpty());
     }
@@ -207,6 +219,27 @@ private slots:
         QCOMPARE(MainForm->ComboBox1->currentIndex(), shownPaper);
         QCOMPARE(activated.size(), 0);
         QCOMPARE(changed.size(), 0);
+    }
+
+    void negativeCountGoesOnWithSectionF()
+    {
+        ChooseAddressForm->setAddresses({QStringLiteral("alt")});
+        QByteArray bytes = golden("default.kvt").left(122 - 6) + QByteArray::fromHex("ffffffff 01 00");
+        writeBytes(work("negative.kvt"), bytes);
+        MainForm->LoadOptionsFile(work("negative.kvt"));
+        QVERIFY(ChooseAddressForm->addresses().isEmpty());
+        QVERIFY(MainForm->Adresslisteimmeroffenhalten1->isChecked());
+        QVERIFY(ChooseAddressForm->isVisible());
+    }
+
+    void unTickedKeepOpenLeavesAShownListShown()
+    {
+        ChooseAddressForm->showNonModal();
+        MainForm->Adresslisteimmeroffenhalten1->setChecked(true);
+        writeBytes(work("default.kvt"), golden("default.kvt"));
+        MainForm->LoadOptionsFile(work("default.kvt"));
+        QVERIFY(!MainForm->Adresslisteimmeroffenhalten1->isChecked());
+        QVERIFY(ChooseAddressForm->isVisible());
     }
 
     void inchModeConvertsLengths()
@@ -333,6 +366,7 @@ private slots:
         MainForm->Memo1->setText(QStringLiteral("Erika\r\nMusterweg"));
         MainForm->RandEd->setValue(7.5);
         MainForm->ComboBox1->setCurrentIndex(5);
+        ChooseAddressForm->setAddresses({QStringLiteral("eins"), QStringLiteral("zwei")});
         MainForm->close();
         QVERIFY(QFile::exists(optionsDat()));
         DestroyApplicationWindows();
@@ -342,6 +376,8 @@ private slots:
         QCOMPARE(MainForm->Memo1->text(), QStringLiteral("Erika\r\nMusterweg"));
         QCOMPARE(MainForm->RandEd->value(), 7.5);
         QCOMPARE(MainForm->ComboBox1->currentIndex(), 5);
+        QCOMPARE(ChooseAddressForm->addresses(),
+                 (QStringList{QStringLiteral("eins"), QStringLiteral("zwei")}));
         QVERIFY(MainForm->infirst);
         QVERIFY((*m_dialogs)->messages.isEmpty());
     }
