@@ -404,6 +404,17 @@ private slots:
         QCOMPARE(MainForm->geometry(), QRect(40, 50, 730, 570));
     }
 
+    void listWindowLeftOpenIsWrittenAtTheEnd()
+    {
+        MainForm->show();
+        ChooseAddressForm->showNonModal();
+        ChooseAddressForm->setGeometry(500, 80, 240, 420);
+        DestroyApplicationWindows();
+        CreateApplicationWindows();
+        ChooseAddressForm->showNonModal();
+        QCOMPARE(ChooseAddressForm->geometry(), QRect(500, 80, 240, 420));
+    }
+
 private:
     static QString work(const char *name)
     {
