@@ -123,6 +123,13 @@ bool WriteFileAtomically(const QString &fname, const std::function<void(QIODevic
     }
     // An exception leaves the QSaveFile uncommitted: its destructor discards the temporary file.
     write(file);
+    // commit() does not notice a failed flush of the last buffered bytes and would put a cut file in
+    // place of the old one (a full disk at exit would lose the address list), so flush first.
+    if (!file.flush() || file.error() != QFileDevice::NoError) {
+        const QString message = WriteFailedMessage(file);
+        file.cancelWriting();
+        throw EInOutError(message);
+    }
     if (!file.commit())
         throw EInOutError(WriteFailedMessage(file));
     return true;

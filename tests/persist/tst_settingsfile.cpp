@@ -10,6 +10,9 @@
 #include <QTemporaryDir>
 #include <QTest>
 
+#include <csignal>
+#include <sys/resource.h>
+
 namespace {
 
 QByteArray golden(const char *name)
@@ -396,6 +399,39 @@ private slots:
         QFile f(path);
         QVERIFY(f.open(QIODevice::ReadOnly));
         QCOMPARE(f.readAll(), bytes);
+    }
+
+    void fullDiskKeepsThePreviousFile()
+    {
+        // The last buffered bytes fail to reach the disk (a file-size limit acts as a full disk):
+        // the error is raised and the previous file stays whole.
+        QTemporaryDir dir;
+        const QString path = dir.filePath(QStringLiteral("options.dat"));
+        const QByteArray previous = golden("default.kvt");
+        {
+            QFile f(path);
+            QVERIFY(f.open(QIODevice::WriteOnly));
+            f.write(previous);
+        }
+        std::signal(SIGXFSZ, SIG_IGN);
+        rlimit saved{};
+        QCOMPARE(getrlimit(RLIMIT_FSIZE, &saved), 0);
+        rlimit small = saved;
+        small.rlim_cur = rlim_t(200);
+        QCOMPARE(setrlimit(RLIMIT_FSIZE, &small), 0);
+        bool raised = false;
+        try {
+            WriteFileAtomically(path, [](QIODevice &out) { WriteSettingsFile(out, fullSettings()); });
+        } catch (const EInOutError &) {
+            raised = true;
+        }
+        setrlimit(RLIMIT_FSIZE, &saved);
+        QVERIFY(raised);
+        QFile f(path);
+        QVERIFY(f.open(QIODevice::ReadOnly));
+        QCOMPARE(f.readAll(), previous);
+        QCOMPARE(QDir(dir.path()).entryList(QDir::Files | QDir::Hidden),
+                 QStringList{QStringLiteral("options.dat")});
     }
 };
 
