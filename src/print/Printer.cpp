@@ -14,7 +14,11 @@
 #include <QStandardPaths>
 #include <QTemporaryFile>
 
+#if defined(Q_OS_UNIX) && !defined(Q_OS_DARWIN)
+// Qt prints through CUPS here; jobs are handed over by the program itself (see CupsClient).
+#define KUVERTINO_OWN_CUPS_SUBMISSION 1
 #include <dlfcn.h>
+#endif
 
 namespace {
 
@@ -32,6 +36,7 @@ QString tr(const char *text)
 // The built-in PDF printer's paper when nothing else is chosen.
 const QPageSize BuiltInDefaultPaper(QPageSize::A4);
 
+#ifdef KUVERTINO_OWN_CUPS_SUBMISSION
 // The print service's client library, taken at run time: Qt's own print plugin already loaded it
 // for every system printer, and Qt's job submission drops the service's answer, so a refused job
 // would otherwise pass as printed.
@@ -107,6 +112,7 @@ private:
     PrintFileFn m_printFile = nullptr;
     LastErrorStringFn m_lastErrorString = nullptr;
 };
+#endif
 
 // A job title as a file name: no path separators or characters that some file systems refuse.
 QString fileNameStem(const QString &title)
@@ -351,6 +357,7 @@ void TPrinter::beginDoc()
         m_currentPdfFile = nextPdfFileName();
         m_printer->setOutputFileName(m_currentPdfFile);
     } else {
+#ifdef KUVERTINO_OWN_CUPS_SUBMISSION
         // The job is drawn into a file of our own and handed to the print service at the end, so a
         // refused job is reported and an aborted one never reaches the queue.
         m_jobFile = std::make_unique<QTemporaryFile>(QDir::tempPath()
@@ -362,11 +369,12 @@ void TPrinter::beginDoc()
         }
         m_jobFile->close();
         m_printer->setOutputFileName(m_jobFile->fileName());
+#endif
     }
     auto painter = std::make_unique<QPainter>();
     if (!painter->begin(m_printer.get())) {
         QString why;
-        const QString file = m_builtIn ? m_currentPdfFile : m_jobFile->fileName();
+        const QString file = m_builtIn ? m_currentPdfFile : m_jobFile ? m_jobFile->fileName() : QString();
         QFile probe(file);
         if (!probe.open(QIODevice::WriteOnly | QIODevice::Append))
             why = probe.errorString();
@@ -417,6 +425,7 @@ void TPrinter::endDoc()
         cleanUpJobFiles(false);
         return;
     }
+#ifdef KUVERTINO_OWN_CUPS_SUBMISSION
     // The drawn job stays on disk until the service has taken it; the temporary file goes with `job`.
     const std::unique_ptr<QTemporaryFile> job = std::move(m_jobFile);
     cleanUpJobFiles(false);
@@ -454,6 +463,10 @@ void TPrinter::endDoc()
     m_recentJobIds.append(m_lastJobId);
     if (m_recentJobIds.size() > JobHistorySize)
         m_recentJobIds.removeFirst();
+#else
+    // The platform's own print engine has handed the job over already.
+    cleanUpJobFiles(false);
+#endif
 }
 
 void TPrinter::abortDoc()
