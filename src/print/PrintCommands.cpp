@@ -10,6 +10,7 @@
 #include <QDialog>
 #include <QPainter>
 
+#include <algorithm>
 #include <cmath>
 
 bool UsePortraitRenderer(int width, int height)
@@ -50,12 +51,13 @@ void TMainForm::Druckereinrichten1Click()
 {
     // OK or cancel, the preview follows the printer's page afterwards, also when the dialog failed:
     // the preview's own entry resizes it to a changed page or redraws it at once.
-    struct Repaint
-    {
-        TMainForm *form;
-        ~Repaint() { form->PaintBox1Paint(nullptr); }
-    } repaint{this};
-    Dialogs().printerSetup(this, Printer());
+    try {
+        Dialogs().printerSetup(this, Printer());
+    } catch (...) {
+        PaintBox1Paint(nullptr);
+        throw;
+    }
+    PaintBox1Paint(nullptr);
 }
 
 void TMainForm::MehrereKopiendrucken1Click()

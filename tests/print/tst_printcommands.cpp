@@ -52,8 +52,6 @@ private slots:
     void textThatIsNoNumberPrintsOneCopy();
     void copyCountRule_data();
     void copyCountRule();
-    void rendererFollowsThePageShape_data();
-    void rendererFollowsThePageShape();
     void squarePagePrintsSquare();
     void setupDialogOrientationWinsOverPortraitBox();
     void cancelledSetupKeepsThePrinter();
@@ -254,25 +252,6 @@ void TstPrintCommands::copyCountRule()
     QFETCH(double, value);
     QFETCH(int, jobs);
     QCOMPARE(CopyCountFromValue(value), jobs);
-}
-
-void TstPrintCommands::rendererFollowsThePageShape_data()
-{
-    QTest::addColumn<int>("w");
-    QTest::addColumn<int>("h");
-    QTest::addColumn<bool>("portrait");
-    QTest::newRow("narrower than tall") << 5385 << 7653 << true;
-    QTest::newRow("square") << 10393 << 10393 << false;
-    QTest::newRow("wider than tall") << 7653 << 5385 << false;
-    QTest::newRow("one pixel narrower") << 999 << 1000 << true;
-}
-
-void TstPrintCommands::rendererFollowsThePageShape()
-{
-    QFETCH(int, w);
-    QFETCH(int, h);
-    QFETCH(bool, portrait);
-    QCOMPARE(UsePortraitRenderer(w, h), portrait);
 }
 
 void TstPrintCommands::squarePagePrintsSquare()
