@@ -1,9 +1,175 @@
-// Placeholder definitions so the main window links; the translation subsystem replaces this file.
-#include "shell/MainUnit.h"
+#include "LanguageCommands.h"
 
-void TMainForm::LoadOptionsLang() {}
-void TMainForm::SaveOptionsLang() {}
-void TMainForm::Deutsch1Click() {}
-void TMainForm::English1Click() {}
-void TMainForm::Zollstattmm1Click() {}
-void TMainForm::bersetzen1Click() {}
+#include "controls/RxSpinEdit.h"
+#include "render/PaperFormats.h"
+#include "shell/Dialogs.h"
+#include "shell/MainUnit.h"
+#include "translate/TranslateFUnit.h"
+#include "translate/translateunit.h"
+
+#include <QAction>
+#include <QCoreApplication>
+#include <QFile>
+#include <QLibraryInfo>
+#include <QSaveFile>
+#include <QTranslator>
+#include <QtEndian>
+
+#include <memory>
+
+namespace {
+
+constexpr int LanguageFileSize = 5;
+
+QString languageFileName(TMainForm *form, bool create)
+{
+    QString folder = form->GetProgramDir(create);
+    if (!folder.isEmpty() && !folder.endsWith(QLatin1Char('/')) && !folder.endsWith(QLatin1Char('\\')))
+        folder += QLatin1Char('/');
+    return folder + QStringLiteral("options0.dat");
+}
+
+// The three length fields follow the unit: inches in inch mode, millimetres otherwise. Each value
+// goes through its field, which rounds, clamps and repaints.
+void convertLengths(TMainForm *form, bool toMillimetres)
+{
+    for (TRxSpinEdit *field : {form->RandEd, form->BildRandEd, form->BildBreiteEd}) {
+        if (!field)
+            continue;
+        field->setValue(toMillimetres ? field->value() * MmPerInch : field->value() / MmPerInch);
+    }
+}
+
+void showRestartNotice(QWidget *parent)
+{
+    Dialogs().messageBox(parent, MessageText(1), MessageText(2), TMsgIcon::Information, TMsgButtons::Ok);
+}
+
+std::unique_ptr<QTranslator> &installedQtTranslator()
+{
+    static std::unique_ptr<QTranslator> translator;
+    return translator;
+}
+
+} // namespace
+
+TLanguageOptions ParseLanguageOptions(const QByteArray &bytes)
+{
+    TLanguageOptions options;
+    if (bytes.size() >= 4) {
+        const qint32 language = qFromLittleEndian<qint32>(bytes.constData());
+        options.language = (language >= 0 && language < TranslationColumns) ? language : 0;
+    }
+    if (bytes.size() >= LanguageFileSize)
+        options.millimetres = bytes.at(4) != 0;
+    return options;
+}
+
+QByteArray SerializeLanguageOptions(const TLanguageOptions &options)
+{
+    QByteArray bytes(LanguageFileSize, '\0');
+    qToLittleEndian<qint32>(options.language, bytes.data());
+    bytes[4] = options.millimetres ? 1 : 0;
+    return bytes;
+}
+
+bool InstallQtTranslation(int language)
+{
+    auto &translator = installedQtTranslator();
+    if (translator) {
+        QCoreApplication::removeTranslator(translator.get());
+        translator.reset();
+    }
+    static const char *const codes[] = {"de", "en", "fr", "nl"};
+    if (language < 0 || language >= int(std::size(codes)))
+        return false;
+    auto t = std::make_unique<QTranslator>();
+    if (!t->load(QStringLiteral("qtbase_") + QLatin1String(codes[language]),
+                 QLibraryInfo::path(QLibraryInfo::TranslationsPath)))
+        return false;
+    if (!QCoreApplication::installTranslator(t.get()))
+        return false;
+    translator = std::move(t);
+    return true;
+}
+
+void TMainForm::LoadOptionsLang()
+{
+    languagesetto = 0;
+    language = 0;
+    dontchlang = true;
+    Deutsch1->setChecked(true);
+    dontchlang = false;
+
+    // Read only: a write-protected settings file still holds the user's choice.
+    QFile file(languageFileName(this, false));
+    if (!file.open(QIODevice::ReadOnly))
+        return;
+    const TLanguageOptions options = ParseLanguageOptions(file.read(LanguageFileSize));
+    file.close();
+
+    languagesetto = options.language;
+    dontchlang = true;
+    if (languagesetto == 1)
+        English1->setChecked(true);
+    else
+        Deutsch1->setChecked(true);
+    dontchlang = false;
+    Zollstattmm1->setChecked(options.millimetres);
+}
+
+void TMainForm::SaveOptionsLang()
+{
+    QSaveFile file(languageFileName(this, true));
+    if (!file.open(QIODevice::WriteOnly))
+        return;
+    TLanguageOptions options;
+    options.language = language;
+    options.millimetres = Zollstattmm1->isChecked();
+    const QByteArray bytes = SerializeLanguageOptions(options);
+    if (file.write(bytes) != bytes.size()) {
+        file.cancelWriting();
+        return;
+    }
+    file.commit();
+}
+
+void TMainForm::Deutsch1Click()
+{
+    if (dontchlang)
+        return;
+    const bool wasInch = isInchMode();
+    Deutsch1->setChecked(true);
+    language = 0;
+    // The lengths keep their physical size when the unit changes with the language.
+    if (wasInch != isInchMode())
+        convertLengths(this, wasInch);
+    showRestartNotice(this);
+}
+
+void TMainForm::English1Click()
+{
+    if (dontchlang)
+        return;
+    const bool wasInch = isInchMode();
+    English1->setChecked(true);
+    language = 1;
+    if (wasInch != isInchMode())
+        convertLengths(this, wasInch);
+    showRestartNotice(this);
+}
+
+void TMainForm::Zollstattmm1Click()
+{
+    // The item has ticked or unticked itself already; outside English only the tick is kept.
+    if (language != 1)
+        return;
+    convertLengths(this, Zollstattmm1->isChecked());
+}
+
+void TMainForm::bersetzen1Click()
+{
+    TranslateForm->FillStringGrid();
+    Dialogs().execModal(TranslateForm);
+    showRestartNotice(this);
+}

@@ -3,12 +3,55 @@
 #include "shell/Components.h"
 
 #include <QDialog>
+#include <QTableWidget>
+
+#include <functional>
 
 class QCheckBox;
+class QKeyEvent;
 class QLineEdit;
 class QStatusBar;
-class QTableWidget;
+class QTableView;
 class TBitBtnXP;
+
+// The editor's string grid. The design's grid row 0 is the table's horizontal header; grid row
+// r >= 1 is table row r - 1. The fixed first column is a second view over the same cells, laid over
+// column 0, so it stays in view while the other columns scroll sideways.
+class TStringGrid : public QTableWidget
+{
+    Q_OBJECT
+public:
+    TStringGrid(int columns, QWidget *parent = nullptr);
+
+    // Grid coordinates: the text of the cell being edited, on every change (each keystroke).
+    std::function<void(int ACol, int ARow, const QString &Value)> onSetEditText;
+    // A key pressed while no cell is being edited, before the grid handles it; true = handled.
+    std::function<bool(QKeyEvent *)> onKeyDown;
+
+    void setFixedColumn(bool fixed);
+    bool hasFixedColumn() const { return m_fixed; }
+    QTableView *fixedColumnView() const { return m_frozen; }
+    bool isEditing() const { return state() == QAbstractItemView::EditingState; }
+
+    // Grid row 0 is the header row; an absent cell reads as the empty text.
+    QString cellText(int gridRow, int column) const;
+    // Scrolls so that the cell's row is the top row and its column the left column (the first
+    // column to the right of a fixed one).
+    void scrollCellToTopLeft(int gridRow, int column);
+
+    void scrollTo(const QModelIndex &index, ScrollHint hint = EnsureVisible) override;
+
+protected:
+    void keyPressEvent(QKeyEvent *event) override;
+    void resizeEvent(QResizeEvent *event) override;
+    QModelIndex moveCursor(CursorAction cursorAction, Qt::KeyboardModifiers modifiers) override;
+
+private:
+    void updateFixedGeometry();
+    void keepClearOfFixedColumn(const QModelIndex &index);
+    QTableView *m_frozen = nullptr;
+    bool m_fixed = false;
+};
 
 // The translation editor.
 class TTranslateForm : public QDialog, public TComponentList
@@ -24,7 +67,7 @@ public:
     TBitBtnXP *FilterBtn = nullptr;
     TBitBtnXP *DeleteRowBtn = nullptr;
     QCheckBox *FixedColCheck = nullptr;
-    QTableWidget *StringGrid1 = nullptr;
+    TStringGrid *StringGrid1 = nullptr;
     QStatusBar *StatusBar1 = nullptr;
 
     void FillStringGrid();
@@ -32,5 +75,19 @@ public:
     void FilterBtnClick();
     void DeleteRowBtnClick();
     void FixedColCheckClick();
+    // Returns whether the key was handled (Delete outside editing deletes the current row).
+    bool StringGrid1KeyDown(QKeyEvent *event);
     void StringGrid1SetEditText(int ACol, int ARow, const QString &Value);
+
+protected:
+    void keyPressEvent(QKeyEvent *event) override;
 };
+
+// The header text of a grid column: "German", "English", "Français", "Nederlands", then
+// "language4" to "language19".
+QString TranslationHeaderText(int column);
+// Upper-cases the ASCII letters a to z only; every other character stays as it is.
+QString AsciiUpperCase(const QString &text);
+// Whether a cell's text holds the search text, ASCII letters compared without case. An empty search
+// text matches nothing.
+bool CellMatchesSearch(const QString &cell, const QString &search);
