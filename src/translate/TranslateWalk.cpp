@@ -1,5 +1,6 @@
 #include "TranslateWalk.h"
 
+#include "controls/FilenameEdit.h"
 #include "controls/Memo.h"
 #include "controls/RxSpinEdit.h"
 #include "shell/Components.h"
@@ -134,6 +135,13 @@ void translateComponent(QObject *x)
     }
     if (auto *edit = qobject_cast<QLineEdit *>(x)) {
         edit->setText(TranslateText(edit->text()));
+        // A hint shown in German would be the one German text left on an English screen.
+        translateWidgetToolTip(edit);
+        return;
+    }
+    if (auto *fileName = qobject_cast<TFilenameEdit *>(x)) {
+        // The file name is the user's; the browse dialog's filter is the picture dialog's text.
+        fileName->Filter = TranslateText(fileName->Filter);
         return;
     }
 }

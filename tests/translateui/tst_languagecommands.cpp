@@ -1,0 +1,283 @@
+#include "ScriptedDialogs.h"
+#include "TestEnvironment.h"
+#include "TranslateTestSupport.h"
+
+#include "controls/RxSpinEdit.h"
+#include "shell/MainUnit.h"
+#include "translate/LanguageCommands.h"
+#include "translate/TranslateFUnit.h"
+#include "translate/translateunit.h"
+
+#include <QAction>
+#include <QLabel>
+#include <QLibraryInfo>
+#include <QTableWidget>
+
+extern IsolatedEnvironment *TestEnv;
+
+class TestLanguageCommands : public QObject
+{
+    Q_OBJECT
+
+    using Rows = QList<QStringList>;
+    std::unique_ptr<ScriptedDialogsGuard> m_dialogs;
+    ScriptedDialogs &d() { return **m_dialogs; }
+
+    static QString tablePath() { return TestEnv->programFolder() + QStringLiteral("translate.dat"); }
+    static QString optionsPath() { return TestEnv->settingsFolder() + QStringLiteral("options0.dat"); }
+    static Rows noticeInEnglish()
+    {
+        return {{QStringLiteral("Bitte schließen Sie das Program und starten Sie es neu."),
+                 QStringLiteral("Please close the program and start it again.")},
+                {QStringLiteral("Übersetzen"), QStringLiteral("Translate")}};
+    }
+    void start(const QByteArray &options, const Rows &table = {})
+    {
+        if (!options.isNull())
+            QVERIFY(writeBytes(optionsPath(), options));
+        if (!table.isEmpty())
+            QVERIFY(writeBytes(tablePath(), tableBytes(table)));
+        CreateApplicationWindows();
+        MainForm->show();
+    }
+    QByteArray closeAndRead()
+    {
+        MainForm->close();
+        return readBytes(optionsPath());
+    }
+
+private slots:
+    void init()
+    {
+        QDir(TestEnv->settingsFolder()).removeRecursively();
+        QFile::remove(tablePath());
+        QFile::remove(TestEnv->programFolder() + QStringLiteral("options0.dat"));
+        m_dialogs = std::make_unique<ScriptedDialogsGuard>();
+    }
+    void cleanup()
+    {
+        DestroyApplicationWindows();
+        m_dialogs.reset();
+    }
+
+    void parse_data()
+    {
+        QTest::addColumn<QByteArray>("bytes");
+        QTest::addColumn<int>("language");
+        QTest::addColumn<bool>("millimetres");
+        QTest::newRow("German, unticked") << hexBytes("00 00 00 00 00") << 0 << false;
+        QTest::newRow("English, ticked") << hexBytes("01 00 00 00 01") << 1 << true;
+        QTest::newRow("any non-zero byte ticks") << hexBytes("01 00 00 00 80") << 1 << true;
+        QTest::newRow("column 19") << hexBytes("13 00 00 00 00") << 19 << false;
+        QTest::newRow("column 20 reads as German") << hexBytes("14 00 00 00 01") << 0 << true;
+        QTest::newRow("negative reads as German") << hexBytes("ff ff ff ff 01") << 0 << true;
+        QTest::newRow("high byte set") << hexBytes("01 00 00 01 00") << 0 << false;
+        QTest::newRow("four bytes: unticked") << hexBytes("02 00 00 00") << 2 << false;
+        QTest::newRow("three bytes: defaults") << hexBytes("01 00 00") << 0 << false;
+        QTest::newRow("empty file") << QByteArray() << 0 << false;
+        QTest::newRow("longer file: first five bytes") << hexBytes("01 00 00 00 00 01") << 1 << false;
+    }
+    void parse()
+    {
+        QFETCH(QByteArray, bytes);
+        QFETCH(int, language);
+        QFETCH(bool, millimetres);
+        const TLanguageOptions o = ParseLanguageOptions(bytes);
+        QCOMPARE(o.language, language);
+        QCOMPARE(o.millimetres, millimetres);
+    }
+
+    void serialize_data()
+    {
+        QTest::addColumn<int>("language");
+        QTest::addColumn<bool>("millimetres");
+        QTest::addColumn<QByteArray>("bytes");
+        QTest::newRow("German") << 0 << false << hexBytes("00 00 00 00 00");
+        QTest::newRow("English, mm") << 1 << true << hexBytes("01 00 00 00 01");
+        QTest::newRow("column 258") << 258 << false << hexBytes("02 01 00 00 00");
+    }
+    void serialize()
+    {
+        QFETCH(int, language);
+        QFETCH(bool, millimetres);
+        QFETCH(QByteArray, bytes);
+        QCOMPARE(SerializeLanguageOptions({language, millimetres}), bytes);
+    }
+
+    void firstStartIsGermanAndWritesZeros()
+    {
+        start(QByteArray());
+        QVERIFY(MainForm->Deutsch1->isChecked());
+        QVERIFY(!MainForm->English1->isChecked());
+        QVERIFY(!MainForm->Zollstattmm1->isChecked());
+        QCOMPARE(MainForm->language, 0);
+        QCOMPARE(MainForm->languagesetto, 0);
+        QCOMPARE(closeAndRead(), hexBytes("00 00 00 00 00"));
+    }
+
+    void storedSettingsAreRead_data()
+    {
+        QTest::addColumn<QByteArray>("bytes");
+        QTest::addColumn<bool>("english");
+        QTest::addColumn<bool>("millimetres");
+        QTest::addColumn<int>("language");
+        QTest::newRow("English, mm") << hexBytes("01 00 00 00 01") << true << true << 1;
+        QTest::newRow("English, inches") << hexBytes("01 00 00 00 00") << true << false << 1;
+        QTest::newRow("column 2: Deutsch stays ticked") << hexBytes("02 00 00 00 00") << false << false << 2;
+        QTest::newRow("cut file") << hexBytes("01 00") << false << false << 0;
+    }
+    void storedSettingsAreRead()
+    {
+        QFETCH(QByteArray, bytes);
+        QFETCH(bool, english);
+        QFETCH(bool, millimetres);
+        QFETCH(int, language);
+        start(bytes);
+        QCOMPARE(MainForm->English1->isChecked(), english);
+        QCOMPARE(MainForm->Deutsch1->isChecked(), !english);
+        QCOMPARE(MainForm->Zollstattmm1->isChecked(), millimetres);
+        QCOMPARE(MainForm->languagesetto, language);
+        QCOMPARE(MainForm->language, language);
+        QVERIFY(d().messages.isEmpty());
+    }
+
+    void choosingEnglishShowsTheNoticeInEnglish_data()
+    {
+        QTest::addColumn<bool>("tickMillimetres");
+        QTest::addColumn<QByteArray>("written");
+        QTest::newRow("inches") << false << hexBytes("01 00 00 00 00");
+        QTest::newRow("millimetres") << true << hexBytes("01 00 00 00 01");
+    }
+    void choosingEnglishShowsTheNoticeInEnglish()
+    {
+        QFETCH(bool, tickMillimetres);
+        QFETCH(QByteArray, written);
+        start(QByteArray(), noticeInEnglish());
+        if (tickMillimetres)
+            MainForm->Zollstattmm1->trigger();
+        MainForm->English1->trigger();
+        QVERIFY(MainForm->English1->isChecked());
+        QVERIFY(!MainForm->Deutsch1->isChecked());
+        QCOMPARE(MainForm->language, 1);
+        QCOMPARE(d().messages.size(), 1);
+        const auto &m = d().messages.first();
+        QCOMPARE(m.text, QStringLiteral("Please close the program and start it again."));
+        QCOMPARE(m.caption, QStringLiteral("Translate"));
+        QCOMPARE(m.icon, TMsgIcon::Information);
+        QCOMPARE(m.buttons, TMsgButtons::Ok);
+        // The windows keep their texts until the next start.
+        QCOMPARE(MainForm->Label1->text(), QStringLiteral("Empfänger:"));
+        QCOMPARE(closeAndRead(), written);
+    }
+
+    void noticeStaysGermanWithoutTranslation()
+    {
+        start(QByteArray());
+        MainForm->English1->trigger();
+        QCOMPARE(d().messages.size(), 1);
+        QCOMPARE(d().messages.first().text,
+                 QStringLiteral("Bitte schließen Sie das Program und starten Sie es neu."));
+        QCOMPARE(d().messages.first().caption, QStringLiteral("Übersetzen"));
+    }
+
+    // The lengths keep their physical size when a language item switches inch mode.
+    void languageItemsConvertTheLengths()
+    {
+        start(QByteArray());
+        QCOMPARE(MainForm->RandEd->value(), 15.0);
+        MainForm->English1->trigger();
+        QCOMPARE(MainForm->RandEd->value(), 0.59);
+        QCOMPARE(MainForm->BildRandEd->value(), 0.2);
+        QCOMPARE(MainForm->BildBreiteEd->value(), 0.79);
+        QCOMPARE(MainForm->EmpfProEd->value(), 50.0);
+        MainForm->Deutsch1->trigger();
+        QCOMPARE(MainForm->language, 0);
+        QCOMPARE(MainForm->RandEd->value(), 14.99);
+        QCOMPARE(MainForm->BildRandEd->value(), 5.08);
+        QCOMPARE(MainForm->BildBreiteEd->value(), 20.07);
+        QCOMPARE(d().messages.size(), 2);
+    }
+
+    void englishWithMillimetresConvertsNothing()
+    {
+        start(QByteArray());
+        MainForm->Zollstattmm1->trigger();
+        MainForm->English1->trigger();
+        QCOMPARE(MainForm->RandEd->value(), 15.0);
+        MainForm->Deutsch1->trigger();
+        QCOMPARE(MainForm->RandEd->value(), 15.0);
+    }
+
+    void millimetreItemConvertsInEnglish()
+    {
+        start(hexBytes("01 00 00 00 00"));
+        MainForm->RandEd->setValue(0.5);
+        MainForm->BildRandEd->setValue(1000);
+        MainForm->Zollstattmm1->trigger();
+        QVERIFY(MainForm->Zollstattmm1->isChecked());
+        QCOMPARE(MainForm->RandEd->value(), 12.7);
+        QCOMPARE(MainForm->RandEd->text(), QLocale().toString(12.7, 'f', 2));
+        QCOMPARE(MainForm->BildRandEd->value(), 1000.0); // clamped by the field
+        MainForm->Zollstattmm1->trigger();
+        QVERIFY(!MainForm->Zollstattmm1->isChecked());
+        QCOMPARE(MainForm->RandEd->value(), 0.5);
+        QCOMPARE(MainForm->BildRandEd->value(), 39.37);
+        QVERIFY(d().messages.isEmpty());
+    }
+
+    void millimetreItemInGermanOnlyTicks()
+    {
+        start(QByteArray());
+        MainForm->Zollstattmm1->trigger();
+        QVERIFY(MainForm->Zollstattmm1->isChecked());
+        QCOMPARE(MainForm->RandEd->value(), 15.0);
+        QCOMPARE(closeAndRead(), hexBytes("00 00 00 00 01"));
+    }
+
+    void languageItemsDoNothingWhileTheProgramTicks()
+    {
+        start(QByteArray());
+        MainForm->dontchlang = true;
+        MainForm->English1Click();
+        QCOMPARE(MainForm->language, 0);
+        QVERIFY(MainForm->Deutsch1->isChecked());
+        QCOMPARE(MainForm->RandEd->value(), 15.0);
+        QVERIFY(d().messages.isEmpty());
+        MainForm->dontchlang = false;
+    }
+
+    void translateItemOpensTheEditorThenTheNotice()
+    {
+        start(QByteArray(), {{QStringLiteral("Haus"), QStringLiteral("House")}});
+        int rowsWhileOpen = -1;
+        bool modalWhileOpen = false;
+        d().modalAnswers.enqueue([&](QDialog *d) {
+            modalWhileOpen = d == TranslateForm && d->isModal() && d->isVisible();
+            rowsWhileOpen = TranslateForm->StringGrid1->rowCount();
+            return int(QDialog::Rejected);
+        });
+        MainForm->bersetzen1->trigger();
+        QVERIFY(modalWhileOpen);
+        QCOMPARE(rowsWhileOpen, TranslationRowCount());
+        QCOMPARE(TranslateForm->StringGrid1->horizontalHeaderItem(2)->text(), QStringLiteral("Français"));
+        QCOMPARE(d().messages.size(), 1);
+        QCOMPARE(d().messages.first().icon, TMsgIcon::Information);
+        QCOMPARE(d().messages.first().caption, QStringLiteral("Übersetzen"));
+    }
+
+    void qtOwnTextsFollowTheLanguage()
+    {
+        const QString folder = QLibraryInfo::path(QLibraryInfo::TranslationsPath);
+        QVERIFY2(QFile::exists(folder + QStringLiteral("/qtbase_de.qm")), "qt6-translations-l10n is missing");
+        QVERIFY(InstallQtTranslation(0));
+        QCOMPARE(QCoreApplication::translate("QPlatformTheme", "Cancel"), QStringLiteral("Abbrechen"));
+        QVERIFY(InstallQtTranslation(2));
+        QCOMPARE(QCoreApplication::translate("QPlatformTheme", "Cancel"), QStringLiteral("Annuler"));
+        // Column 7 has no Qt translation: Qt's own texts come back.
+        QVERIFY(!InstallQtTranslation(7));
+        QCOMPARE(QCoreApplication::translate("QPlatformTheme", "Cancel"), QStringLiteral("Cancel"));
+    }
+};
+
+KUVERTINO_GUI_TEST_MAIN(TestLanguageCommands)
+#include "tst_languagecommands.moc"
