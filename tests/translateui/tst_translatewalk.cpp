@@ -315,7 +315,7 @@ private slots:
             delivered.insert(row.value(0));
         // The editor's header texts are written when it opens, after the walk.
         for (const char *header : {"German", "Français", "Nederlands"})
-            delivered.remove(QLatin1String(header));
+            delivered.remove(QString::fromUtf8(header));
         QSet<QString> collected(added.begin(), added.end());
         collected.remove(yearLine());
         const QSet<QString> missingInTable = collected - delivered;
