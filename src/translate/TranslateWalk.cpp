@@ -41,11 +41,22 @@ bool hasOwnToolTip(QAction *a)
     return own;
 }
 
+// Looks a text up and hands the translation to set. Nothing is set when the text is empty or its
+// translation is the same: setting a label's empty text would drop its picture, and setting an
+// unchanged text would only fire change events.
+template<class Set>
+void replaceText(const QString &text, Set set)
+{
+    if (text.isEmpty())
+        return;
+    const QString translated = TranslateText(text);
+    if (translated != text)
+        set(translated);
+}
+
 void translateWidgetToolTip(QWidget *w)
 {
-    const QString hint = w->toolTip();
-    if (!hint.isEmpty())
-        w->setToolTip(TranslateText(hint));
+    replaceText(w->toolTip(), [w](const QString &t) { w->setToolTip(t); });
 }
 
 // Applies the first rule that matches the component's kind.
@@ -55,34 +66,34 @@ void translateComponent(QObject *x)
         // The sheet size label shows what the preview computed.
         if (MainForm && label == MainForm->Label5)
             return;
-        label->setText(TranslateText(label->text()));
+        replaceText(label->text(), [label](const QString &t) { label->setText(t); });
         return;
     }
     if (auto *check = qobject_cast<QCheckBox *>(x)) {
         translateWidgetToolTip(check);
-        check->setText(TranslateText(check->text()));
+        replaceText(check->text(), [check](const QString &t) { check->setText(t); });
         return;
     }
     if (auto *w = qobject_cast<QWidget *>(x); w && w->isWindow() && !qobject_cast<QMenu *>(w)) {
-        w->setWindowTitle(TranslateText(w->windowTitle()));
+        replaceText(w->windowTitle(), [w](const QString &t) { w->setWindowTitle(t); });
         return;
     }
     if (qobject_cast<QPushButton *>(x) || qobject_cast<QToolButton *>(x)) {
         auto *b = static_cast<QAbstractButton *>(x);
-        b->setText(TranslateText(b->text()));
+        replaceText(b->text(), [b](const QString &t) { b->setText(t); });
         translateWidgetToolTip(b);
         return;
     }
     if (auto *g = qobject_cast<QGroupBox *>(x)) {
-        g->setTitle(TranslateText(g->title()));
+        replaceText(g->title(), [g](const QString &t) { g->setTitle(t); });
         translateWidgetToolTip(g);
         return;
     }
     if (auto *a = qobject_cast<QAction *>(x)) {
         const bool ownTip = hasOwnToolTip(a);
-        a->setText(TranslateText(a->text()));
-        if (ownTip && !a->toolTip().isEmpty())
-            a->setToolTip(TranslateText(a->toolTip()));
+        replaceText(a->text(), [a](const QString &t) { a->setText(t); });
+        if (ownTip)
+            replaceText(a->toolTip(), [a](const QString &t) { a->setToolTip(t); });
         return;
     }
     if (auto *spin = qobject_cast<TRxSpinEdit *>(x)) {
@@ -93,7 +104,7 @@ void translateComponent(QObject *x)
         const int n = combo->count();
         for (int i = 0; i < n; ++i) {
             const int selected = combo->currentIndex();
-            combo->setItemText(i, TranslateText(combo->itemText(i)));
+            replaceText(combo->itemText(i), [combo, i](const QString &t) { combo->setItemText(i, t); });
             combo->setCurrentIndex(selected);
         }
         return;
@@ -103,7 +114,7 @@ void translateComponent(QObject *x)
         const int n = grid->columnCount();
         for (int c = 0; c < n; ++c) {
             if (QTableWidgetItem *item = grid->horizontalHeaderItem(c))
-                item->setText(TranslateText(item->text()));
+                replaceText(item->text(), [item](const QString &t) { item->setText(t); });
         }
         return;
     }
@@ -111,11 +122,11 @@ void translateComponent(QObject *x)
         QTreeWidgetItem *header = list->headerItem();
         const int n = list->columnCount();
         for (int c = 0; header && c < n; ++c)
-            header->setText(c, TranslateText(header->text(c)));
+            replaceText(header->text(c), [header, c](const QString &t) { header->setText(c, t); });
         return;
     }
     if (auto *dialog = qobject_cast<TOpenDialog *>(x)) {
-        dialog->Filter = TranslateText(dialog->Filter);
+        replaceText(dialog->Filter, [dialog](const QString &t) { dialog->Filter = t; });
         return;
     }
     if (auto *memo = qobject_cast<TMemo *>(x)) {
@@ -124,24 +135,23 @@ void translateComponent(QObject *x)
         const QStringList lines = memo->lines();
         int shift = 0;
         for (int i = 0; i < lines.size(); ++i) {
-            const QString translated = TranslateText(lines[i]);
-            if (translated == lines[i])
-                continue;
-            const int before = memo->lineCount();
-            memo->setLine(i + shift, translated);
-            shift += memo->lineCount() - before;
+            replaceText(lines[i], [&](const QString &t) {
+                const int before = memo->lineCount();
+                memo->setLine(i + shift, t);
+                shift += memo->lineCount() - before;
+            });
         }
         return;
     }
     if (auto *edit = qobject_cast<QLineEdit *>(x)) {
-        edit->setText(TranslateText(edit->text()));
+        replaceText(edit->text(), [edit](const QString &t) { edit->setText(t); });
         // A hint shown in German would be the one German text left on an English screen.
         translateWidgetToolTip(edit);
         return;
     }
     if (auto *fileName = qobject_cast<TFilenameEdit *>(x)) {
         // The file name is the user's; the browse dialog's filter is the picture dialog's text.
-        fileName->Filter = TranslateText(fileName->Filter);
+        replaceText(fileName->Filter, [fileName](const QString &t) { fileName->Filter = t; });
         return;
     }
 }

@@ -143,6 +143,8 @@ private slots:
         row("picture dialog filter", English + "Bilder (*.png)|*.png");
         row("memo lines", English + "Herrn\r\nMax Muster");
         row("empty memo", QString());
+        row("memo line translated into two lines", QStringLiteral("Dear\r\nSir\r\nDear\r\nSir"));
+        row("label with a picture keeps it", QStringLiteral("picture"));
         row("line edit", English + "Eingabe");
         row("line edit hint", English + "Eingabehilfe");
         row("file name edit text", QStringLiteral("/tmp/Bild.png"));
@@ -214,6 +216,11 @@ private slots:
             auto *m = qobject_cast<TMemo *>(f("Memo2"));
             QCOMPARE(m->lineCount(), 0);
             actual = m->text();
+        } else if (what == "memo line translated into two lines")
+            actual = qobject_cast<TMemo *>(f("Memo3"))->text();
+        else if (what == "label with a picture keeps it") {
+            auto *l = qobject_cast<QLabel *>(f("Image1"));
+            actual = l->pixmap().isNull() ? QStringLiteral("none") : QStringLiteral("picture");
         } else if (what == "line edit")
             actual = qobject_cast<QLineEdit *>(f("Edit1"))->text();
         else if (what == "line edit hint")
@@ -417,6 +424,7 @@ private slots:
         QVERIFY2(stayedGerman.isEmpty(), qPrintable(stayedGerman.join(QLatin1Char('\n'))));
         QCOMPARE(MainForm->Label1->text(), QStringLiteral("Recipient:"));
         QCOMPARE(MainForm->Datei1Menu->title(), QStringLiteral("File"));
+        QVERIFY(!AboutBox->ProgramIcon->pixmap().isNull());
     }
 
 private:
@@ -472,6 +480,7 @@ private:
         QList<QStringList> rows;
         for (const QString &t : knownTexts())
             rows << QStringList{t, English + t, QStringLiteral("FR:") + t};
+        rows << QStringList{QStringLiteral("Anrede"), QStringLiteral("Dear\nSir")};
         QVERIFY(writeBytes(tablePath(), tableBytes(rows)));
         SetTranslationHost([this] { return m_language; }, [] { return TestEnv->programFolder(); });
         BuildTranslationIndex();
@@ -517,6 +526,10 @@ private:
                 = QStringLiteral("Bilder (*.png)|*.png");
         f->own(new TMemo(f), QStringLiteral("Memo1"))->setText(QStringLiteral("Herrn\r\nMax Muster"));
         f->own(new TMemo(f), QStringLiteral("Memo2"));
+        f->own(new TMemo(f), QStringLiteral("Memo3"))->setText(QStringLiteral("Anrede\r\nAnrede"));
+        QPixmap picture(16, 16);
+        picture.fill(Qt::red);
+        f->own(new QLabel(f), QStringLiteral("Image1"))->setPixmap(picture);
         auto *edit = f->own(new QLineEdit(QStringLiteral("Eingabe"), f), QStringLiteral("Edit1"));
         edit->setToolTip(QStringLiteral("Eingabehilfe"));
         auto *fileName = f->own(new TFilenameEdit(f), QStringLiteral("FilenameEdit1"));
