@@ -18,7 +18,7 @@ TMemo::TMemo(QWidget *parent)
     : QPlainTextEdit(parent)
 {
     setTabChangesFocus(true);
-    setLineWrapMode(QPlainTextEdit::NoWrap);
+    setLineWrapMode(QPlainTextEdit::WidgetWidth);
 }
 
 QString TMemo::text() const
