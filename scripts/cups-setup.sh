@@ -37,7 +37,9 @@ chmod 0777 "$OUT_DIR"
 scheduler_running() { lpstat -r 2>/dev/null | grep -q "is running"; }
 
 if ! scheduler_running; then
-    # No init system in CI: start the scheduler directly (it daemonises itself).
+    # No init system in CI: start the scheduler directly (it daemonises itself). Its socket folder
+    # is normally made by the init system.
+    mkdir -p /run/cups
     cupsd
     i=0
     until scheduler_running; do
