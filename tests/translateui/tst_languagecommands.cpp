@@ -170,16 +170,6 @@ private slots:
         QCOMPARE(closeAndRead(), written);
     }
 
-    void noticeStaysGermanWithoutTranslation()
-    {
-        start(QByteArray());
-        MainForm->English1->trigger();
-        QCOMPARE(d().messages.size(), 1);
-        QCOMPARE(d().messages.first().text,
-                 QStringLiteral("Bitte schließen Sie das Program und starten Sie es neu."));
-        QCOMPARE(d().messages.first().caption, QStringLiteral("Übersetzen"));
-    }
-
     // The lengths keep their physical size when a language item switches inch mode.
     void languageItemsConvertTheLengths()
     {

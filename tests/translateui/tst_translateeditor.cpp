@@ -415,14 +415,6 @@ private slots:
         QVERIFY(!fixedView->isVisible());
         QVERIFY(!grid()->hasFixedColumn());
     }
-
-    void backButtonCloses()
-    {
-        openEditor(abc());
-        TranslateForm->BackBtn->click();
-        QVERIFY(!TranslateForm->isVisible());
-        QVERIFY(d().messages.isEmpty());
-    }
 };
 
 KUVERTINO_GUI_TEST_MAIN(TestTranslateEditor)

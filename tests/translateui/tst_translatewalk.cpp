@@ -60,7 +60,7 @@ class TestTranslateWalk : public QObject
         return writeBytes(TestEnv->settingsFolder() + QStringLiteral("options0.dat"), bytes);
     }
 
-    // German texts of the test window, each with "EN:" + text in column 1 and "FR:" + text in column 2.
+    // German texts of the test window, each with "EN:" + text in column 1.
     static QStringList knownTexts()
     {
         return {QStringLiteral("Fenster"),
@@ -245,15 +245,6 @@ private slots:
         const QList<QStringList> onDisk = readTable(tablePath());
         QCOMPARE(onDisk.size(), m_rowsBefore + 1);
         QCOMPARE(onDisk.last().value(0), QStringLiteral("Max Muster"));
-    }
-
-    void walkUsesTheActiveColumn()
-    {
-        buildTestWindow(2);
-        TranslateComponentTree(m_root.get());
-        QCOMPARE(m_form->windowTitle(), QStringLiteral("FR:Fenster"));
-        QCOMPARE(qobject_cast<QLabel *>(m_form->findChild<QObject *>("Label1"))->text(),
-                 QStringLiteral("FR:Beschriftung"));
     }
 
     // Windows first, last created first; then each window's components, last owned first.
@@ -480,7 +471,7 @@ private:
         m_language = language;
         QList<QStringList> rows;
         for (const QString &t : knownTexts())
-            rows << QStringList{t, English + t, QStringLiteral("FR:") + t};
+            rows << QStringList{t, English + t};
         rows << QStringList{QStringLiteral("Anrede"), QStringLiteral("Dear\nSir")};
         QVERIFY(writeBytes(tablePath(), tableBytes(rows)));
         SetTranslationHost([this] { return m_language; }, [] { return TestEnv->programFolder(); });
