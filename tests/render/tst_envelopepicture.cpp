@@ -91,7 +91,7 @@ private slots:
     void initTestCase()
     {
         QVERIFY(dir.isValid());
-        for (const char *format : {"png", "jpg", "bmp"})
+        for (const char *format : {"png", "jpg", "jpeg", "bmp", "ico", "tif", "tiff", "webp"})
             QVERIFY(solid(40, 30, Qt::red)
                             .save(path(QStringLiteral("red.") + QLatin1String(format)), format));
         QVERIFY(solid(40, 30, Qt::red).save(path(QStringLiteral("my picture.png")), "png"));
@@ -137,9 +137,12 @@ private slots:
         QTest::addColumn<QString>("name");
         QTest::addColumn<QSize>("size"); // invalid: no picture
         QTest::newRow("png") << "red.png" << QSize(40, 30);
-        QTest::newRow("jpeg") << "red.jpg" << QSize(40, 30);
+        QTest::newRow("jpg") << "red.jpg" << QSize(40, 30);
         QTest::newRow("bmp") << "red.bmp" << QSize(40, 30);
         QTest::newRow("gif") << "red.gif" << QSize(40, 30);
+        // The rest of what the picture dialog's filter offers.
+        for (const char *format : {"jpeg", "ico", "tif", "tiff", "webp"})
+            QTest::newRow(format) << QStringLiteral("red.") + QLatin1String(format) << QSize(40, 30);
         QTest::newRow("svg") << "logo.svg" << QSize(64, 16);
         QTest::newRow("missing") << "nothing.png" << QSize();
         QTest::newRow("corrupt") << "corrupt.png" << QSize();

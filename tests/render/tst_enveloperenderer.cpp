@@ -141,16 +141,6 @@ private slots:
         f.write("\x89PNG\r\n\x1a\n cut off here");
     }
 
-    void sheetGeometry()
-    {
-        const Drawn d = draw(plainEnvelope(), landscapeTarget());
-        QCOMPARE(d.layout.W, W);
-        QCOMPARE(d.layout.H, H);
-        QCOMPARE(d.layout.m, M);
-        QCOMPARE(d.layout.pw, PW);
-        QCOMPARE(d.layout.pg, PG);
-    }
-
     void senderAtMarginWrapsAtMiddle()
     {
         const QString word = QStringLiteral("WWWWWWWWWW");
