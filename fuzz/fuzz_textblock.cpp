@@ -54,8 +54,8 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size)
     font.setPixelSize(pixelSize);
     const QFontMetrics metrics(font, &image);
     // Qt's first measurement of characters that need a fallback font can differ from every later one
-    // (the fallback is loaded during it); measure once so the checks below compare settled widths.
-    metrics.horizontalAdvance(text);
+    // (the fallback is loaded during it); lay out once so the checks below compare settled widths.
+    LayoutTextBlock(text, metrics, wrapWidth);
     const TextBlockLayout layout = LayoutTextBlock(text, metrics, wrapWidth);
 
     QString expected = text;
