@@ -17,12 +17,15 @@
 #include <QTableView>
 #include <QVBoxLayout>
 
+#include <memory>
+
 namespace {
 
 constexpr int GridColumns = TranslationColumns;
 constexpr int DefaultColumnWidth = 250;
 
-// Reports every change of the edited cell's text, not only the final one.
+// Reports every change of the edited cell's text, not only the final one; an edit left with Escape
+// reports the text it started from, so the table again holds what the grid shows.
 class TCellDelegate : public QStyledItemDelegate
 {
 public:
@@ -37,11 +40,24 @@ public:
         QWidget *editor = QStyledItemDelegate::createEditor(parent, option, index);
         if (auto *line = qobject_cast<QLineEdit *>(editor)) {
             const QPersistentModelIndex cell(index);
+            const QString original = index.data(Qt::EditRole).toString();
+            auto edited = std::make_shared<bool>(false);
             TStringGrid *grid = m_grid;
-            QObject::connect(line, &QLineEdit::textEdited, line, [grid, cell](const QString &text) {
+            auto report = [grid, cell](const QString &text) {
                 if (cell.isValid() && grid->onSetEditText)
                     grid->onSetEditText(cell.column(), cell.row() + 1, text);
+            };
+            QObject::connect(line, &QLineEdit::textEdited, line, [report, edited](const QString &text) {
+                *edited = true;
+                report(text);
             });
+            QObject::connect(this,
+                             &QAbstractItemDelegate::closeEditor,
+                             line,
+                             [line, report, edited, original](QWidget *closed, EndEditHint hint) {
+                                 if (closed == line && hint == RevertModelCache && *edited)
+                                     report(original);
+                             });
         }
         return editor;
     }

@@ -166,6 +166,26 @@ private slots:
     }
 
     // The table holds A, B, C and then the 13 messages (registered at start-up).
+    // Escape while a cell is edited ends the edit (and deletes nothing): the cell and the file hold
+    // the text from before the edit again.
+    void escapeInACellRevertsTheEdit()
+    {
+        openEditor(abc());
+        grid()->setCurrentCell(0, 1);
+        grid()->setFocus();
+        QTest::keyClick(grid(), 'X');
+        auto *editor = grid()->viewport()->findChild<QLineEdit *>();
+        QVERIFY(editor);
+        QTest::keyClick(editor, 'y');
+        QCOMPARE(column(1).value(0), QStringLiteral("Xy"));
+        QTest::keyClick(editor, Qt::Key_Escape);
+        QVERIFY(!grid()->isEditing());
+        QVERIFY(d().messages.isEmpty());
+        QCOMPARE(grid()->cellText(1, 1), QStringLiteral("start"));
+        QCOMPARE(column(1).value(0), QStringLiteral("start"));
+        QCOMPARE(column(0).mid(0, 3), QStringList({"Anfang", "Brief", "Couvert"}));
+    }
+
     void deleteRow_data()
     {
         QTest::addColumn<int>("current"); // -1: the last row
