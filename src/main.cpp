@@ -1,11 +1,8 @@
-#include "print/Printer.h"
 #include "shell/Components.h"
 #include "shell/MainUnit.h"
+#include "translate/LanguageCommands.h"
 
 #include <QApplication>
-#include <QLibraryInfo>
-#include <QLocale>
-#include <QTranslator>
 
 namespace {
 
@@ -23,19 +20,6 @@ public:
     }
 };
 
-// Qt's own dialogs (buttons, file and font dialogs) speak the interface language.
-void installQtTranslation(QApplication &app, int language)
-{
-    static const char *const codes[] = {"de", "en", "fr", "nl"};
-    const char *code = (language >= 0 && language < 4) ? codes[language] : "de";
-    auto *translator = new QTranslator(&app);
-    if (translator->load(QStringLiteral("qtbase_") + QLatin1String(code),
-                         QLibraryInfo::path(QLibraryInfo::TranslationsPath)))
-        QApplication::installTranslator(translator);
-    else
-        delete translator;
-}
-
 } // namespace
 
 int main(int argc, char *argv[])
@@ -45,7 +29,8 @@ int main(int argc, char *argv[])
     QCoreApplication::setOrganizationName(QStringLiteral("Velmora"));
     QCoreApplication::setApplicationName(QStringLiteral("kuvertino"));
     CreateApplicationWindows();
-    installQtTranslation(app, MainForm->languagesetto);
+    // Qt's own dialogs (buttons, file and font dialogs) speak the chosen language.
+    InstallQtTranslation(MainForm->languagesetto);
     MainForm->show();
     SetProgramMainLoopRunning(true);
     const int rc = app.exec();
