@@ -228,10 +228,17 @@ void TFormStorage::restorePlacement()
 
     // Placements saved at another resolution would be wrong in size; the window keeps its designed
     // place then.
-    if ((minMaxText || normText) && ppi == screenPixelsPerInch() && norm[0] < norm[2]) {
+    // The edges come from the store as any integers: a damaged record whose width or height does
+    // not fit an int is no rectangle (the subtraction would overflow).
+    const qint64 width = qint64(norm[2]) - norm[0];
+    const qint64 height = qint64(norm[3]) - norm[1];
+    const bool representable = width <= std::numeric_limits<int>::max()
+                               && height >= std::numeric_limits<int>::min()
+                               && height <= std::numeric_limits<int>::max();
+    if ((minMaxText || normText) && ppi == screenPixelsPerInch() && norm[0] < norm[2] && representable) {
         if (m_form->windowState() & SizeStates)
             m_form->setWindowState(m_form->windowState() & ~SizeStates);
-        const QRect r(QPoint(norm[0], norm[1]), QSize(norm[2] - norm[0], norm[3] - norm[1]));
+        const QRect r(QPoint(norm[0], norm[1]), QSize(int(width), int(height)));
         const bool fixedSize = m_form->minimumSize() == m_form->maximumSize();
         m_form->setGeometry(fixedSize ? QRect(r.topLeft(), m_form->size()) : r);
     }

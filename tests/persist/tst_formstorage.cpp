@@ -200,6 +200,13 @@ private slots:
         QTest::newRow("left not before right")
                 << Record{{"NormPos", "450,60,450,360"}, {"PixelsPerInch", ppi}} << QRect(30, 40, 300, 200)
                 << false;
+        // A damaged record whose size does not fit a coordinate keeps the designed place.
+        QTest::newRow("width beyond int range")
+                << Record{{"NormPos", "-2147483648,60,2147483647,360"}, {"PixelsPerInch", ppi}}
+                << QRect(30, 40, 300, 200) << false;
+        QTest::newRow("height beyond int range")
+                << Record{{"NormPos", "50,-2147483648,450,2147483647"}, {"PixelsPerInch", ppi}}
+                << QRect(30, 40, 300, 200) << false;
         QTest::newRow("maximized") << Record{{"NormPos", "50,60,450,360"},
                                              {"PixelsPerInch", ppi},
                                              {"ShowCmd", "3"}}
