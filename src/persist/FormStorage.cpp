@@ -80,6 +80,28 @@ QRect normalRect(const QWidget *form)
     return r.isValid() ? r : form->geometry();
 }
 
+// The stored rectangle, or, when no screen shows any part of it (it was left on a screen that is
+// no longer attached), the same size moved into the primary screen's free area, as the platform's
+// own placement call does: a restored window must not end up where nobody can reach it.
+QRect keptOnScreen(const QRect &r)
+{
+    const QScreen *primary = QGuiApplication::primaryScreen();
+    if (!primary || r.isEmpty())
+        return r;
+    const QList<QScreen *> screens = QGuiApplication::screens();
+    for (const QScreen *s : screens) {
+        if (s->availableGeometry().intersects(r))
+            return r;
+    }
+    const QRect area = primary->availableGeometry();
+    const auto fitted = [](qint64 start, qint64 areaStart, qint64 areaEnd, qint64 length) {
+        return int(qMax(areaStart, qMin(start, areaEnd - length)));
+    };
+    return QRect(QPoint(fitted(r.left(), area.left(), qint64(area.left()) + area.width(), r.width()),
+                        fitted(r.top(), area.top(), qint64(area.top()) + area.height(), r.height())),
+                 r.size());
+}
+
 } // namespace
 
 int ParsePlacementInts(const QString &text, std::array<int, 4> &values)
@@ -240,7 +262,7 @@ void TFormStorage::restorePlacement()
             m_form->setWindowState(m_form->windowState() & ~SizeStates);
         const QRect r(QPoint(norm[0], norm[1]), QSize(int(width), int(height)));
         const bool fixedSize = m_form->minimumSize() == m_form->maximumSize();
-        m_form->setGeometry(fixedSize ? QRect(r.topLeft(), m_form->size()) : r);
+        m_form->setGeometry(keptOnScreen(fixedSize ? QRect(r.topLeft(), m_form->size()) : r));
     }
     m_form->setWindowState((m_form->windowState() & ~SizeStates) | wanted);
 }

@@ -207,6 +207,14 @@ private slots:
         QTest::newRow("height beyond int range")
                 << Record{{"NormPos", "50,-2147483648,450,2147483647"}, {"PixelsPerInch", ppi}}
                 << QRect(30, 40, 300, 200) << false;
+        // Left on a screen that is gone: brought back onto the screen, keeping its size; a window
+        // still partly on the screen stays where it was left.
+        QTest::newRow("off every screen")
+                << Record{{"NormPos", "5000,-4000,5400,-3700"}, {"PixelsPerInch", ppi}}
+                << QRect(s.width() - 400, 0, 400, 300) << false;
+        QTest::newRow("partly on the screen")
+                << Record{{"NormPos", "-350,-250,50,50"}, {"PixelsPerInch", ppi}}
+                << QRect(-350, -250, 400, 300) << false;
         QTest::newRow("maximized") << Record{{"NormPos", "50,60,450,360"},
                                              {"PixelsPerInch", ppi},
                                              {"ShowCmd", "3"}}
