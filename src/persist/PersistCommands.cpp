@@ -118,8 +118,8 @@ void applyToForm(TMainForm &f, const TSettingsReadResult &r)
             ChooseAddressForm->showNonModal();
     }
     if (r.has(FieldPortrait) && f.HochformatCheck->isChecked() != v.portrait) {
+        // Changing the tick runs its click handler (connected to toggled), as a user's click would.
         f.HochformatCheck->setChecked(v.portrait);
-        f.HochformatCheckClick();
     }
 }
 

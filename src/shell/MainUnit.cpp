@@ -484,7 +484,8 @@ void TMainForm::connectHandlers()
     // A list set by the program fires no change event: only the user's choice does.
     on(ComboBox1, &QComboBox::activated, &TMainForm::ComboBox1Change);
     on(ComboBox2, &QComboBox::activated, &TMainForm::ComboBox1Change);
-    on(HochformatCheck, &QCheckBox::clicked, &TMainForm::HochformatCheckClick);
+    // Like the design's click event, a tick changed by the program (an opened document) runs it too.
+    on(HochformatCheck, &QCheckBox::toggled, &TMainForm::HochformatCheckClick);
     on(Timer1, &QTimer::timeout, &TMainForm::Timer1Timer);
     // The keep-open item is ticked by its handler, not by the menu.
     connect(Adresslisteimmeroffenhalten1, &QAction::triggered, this, [this](bool checked) {
