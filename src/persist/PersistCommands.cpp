@@ -153,8 +153,11 @@ void TMainForm::LoadOptionsFile(const QString &fname)
     if (!r.error) {
         Memo1->selectAll();
     }
-    // Also after a cut file: the printer and the preview follow the paper format the list now shows.
-    Papierformat(ComboBox1->currentIndex());
+    // Also after a file cut later than the paper format: the printer and the preview follow the
+    // format the list now shows. A file cut before it changed no list, and applying the format
+    // would discard the printer's set-up for nothing.
+    if (!r.error || r.has(FieldPaperFormat))
+        Papierformat(ComboBox1->currentIndex());
     if (r.error)
         throw EInOutError(*r.error);
 }

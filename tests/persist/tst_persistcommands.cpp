@@ -18,6 +18,7 @@
 #include <QComboBox>
 #include <QFile>
 #include <QLineEdit>
+#include <QPrinter>
 #include <QSettings>
 #include <QSignalSpy>
 
@@ -162,6 +163,24 @@ private slots:
         QCOMPARE(MainForm->FontDialog2->Font, TFontRec::defaultFont());
         QCOMPARE(MainForm->InfoEd->text(), QStringLiteral("bleibt"));
         QCOMPARE(Printer().settings().dmPaperSize, PaperFormatCode(3));
+    }
+
+    void cutBeforeThePaperFormatKeepsThePrinter_data()
+    {
+        QTest::addColumn<int>("length");
+        QTest::newRow("empty") << 0;
+        QTest::newRow("inside field 3") << 12 + 2 * (43 + 19);
+        QTest::newRow("inside field 7") << FullEndOfField8 - 6;
+    }
+    void cutBeforeThePaperFormatKeepsThePrinter()
+    {
+        // The paper list was not touched, so the printer keeps what was set up for it.
+        QFETCH(int, length);
+        writeBytes(work("cut.kvt"), golden("full.kvt").left(length));
+        Printer().qprinter().setCopyCount(3);
+        QVERIFY_THROWS_EXCEPTION(EInOutError, MainForm->LoadOptionsFile(work("cut.kvt")));
+        QCOMPARE(Printer().qprinter().copyCount(), 3);
+        QCOMPARE(MainForm->ComboBox1->currentIndex(), PaperFormatDefaultIndex);
     }
 
     void readOnlyDocumentOpens()
