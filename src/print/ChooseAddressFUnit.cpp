@@ -47,6 +47,34 @@ TBitBtnXP *makeButton(TChooseAddressForm *form,
     return b;
 }
 
+// An entry of the list: the exact text lives in the item itself, so reading the whole list (once per
+// stored record during a CSV load) costs no variant conversions.
+class TAddressItem : public QTreeWidgetItem
+{
+public:
+    static constexpr int Type = QTreeWidgetItem::UserType + 1;
+    TAddressItem()
+        : QTreeWidgetItem(Type)
+    {}
+    QString address;
+
+    QVariant data(int column, int role) const override
+    {
+        if (column == 0 && role == TChooseAddressForm::AddressRole)
+            return address;
+        return QTreeWidgetItem::data(column, role);
+    }
+    void setData(int column, int role, const QVariant &value) override
+    {
+        if (column == 0 && role == TChooseAddressForm::AddressRole) {
+            address = value.toString();
+            emitDataChanged();
+            return;
+        }
+        QTreeWidgetItem::setData(column, role, value);
+    }
+};
+
 } // namespace
 
 QString AddressDisplayText(const QString &address)
@@ -222,6 +250,8 @@ TChooseAddressForm::TChooseAddressForm(QWidget *parent)
 
 QString TChooseAddressForm::addressOf(const QTreeWidgetItem *item)
 {
+    if (item->type() == TAddressItem::Type)
+        return static_cast<const TAddressItem *>(item)->address;
     return item->data(0, AddressRole).toString();
 }
 
@@ -234,7 +264,7 @@ void TChooseAddressForm::setAddressOf(QTreeWidgetItem *item, const QString &addr
 
 QTreeWidgetItem *TChooseAddressForm::newItem(const QString &address) const
 {
-    auto *item = new QTreeWidgetItem;
+    auto *item = new TAddressItem;
     item->setFlags(Qt::ItemIsSelectable | Qt::ItemIsEnabled | Qt::ItemIsEditable);
     setAddressOf(item, address);
     return item;
