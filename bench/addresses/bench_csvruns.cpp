@@ -163,7 +163,7 @@ void readerOnly(int n)
 
 int main(int argc, char *argv[])
 {
-    if (argc == 3)
+    if (argc == 3 && (QByteArray(argv[1]) == "list" || QByteArray(argv[1]) == "print"))
         return runOnce(QString::fromLocal8Bit(argv[1]), atoi(argv[2]));
     int repeat = 3;
     for (int i = 1; i + 1 < argc; ++i)
