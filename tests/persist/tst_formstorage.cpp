@@ -200,7 +200,7 @@ private slots:
         QTest::newRow("left not before right")
                 << Record{{"NormPos", "450,60,450,360"}, {"PixelsPerInch", ppi}} << QRect(30, 40, 300, 200)
                 << false;
-        // A damaged record whose size does not fit a coordinate keeps the designed place.
+        // A damaged record whose size does not fit a coordinate leaves the window where it was created.
         QTest::newRow("width beyond int range")
                 << Record{{"NormPos", "-2147483648,60,2147483647,360"}, {"PixelsPerInch", ppi}}
                 << QRect(30, 40, 300, 200) << false;
