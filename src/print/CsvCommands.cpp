@@ -55,7 +55,7 @@ void runCsvFile(TMainForm &form, CsvRun run)
             = runHeading(run == CsvRun::Print ? form.CSVImportieren1 : form.CSVDateiinAdresslisteladen1);
     // Appears only when the run takes longer than a second; cancelling stops before the next line.
     QProgressDialog progress(heading, TranslateText(QStringLiteral("Abbrechen")), 0, 1000, &form);
-    progress.setWindowTitle(MessageText(7));
+    progress.setWindowTitle(run == CsvRun::Print ? MessageText(7) : heading);
     progress.setWindowModality(Qt::ApplicationModal);
     progress.setAutoReset(false);
     progress.setAutoClose(false);
