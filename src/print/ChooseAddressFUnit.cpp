@@ -13,6 +13,7 @@
 #include <QStyle>
 #include <QTreeWidget>
 #include <QVBoxLayout>
+#include <QWindow>
 
 namespace {
 
@@ -300,6 +301,11 @@ void TChooseAddressForm::appendAddress(const QString &address)
 void TChooseAddressForm::showNonModal()
 {
     setModal(false);
+    // Kept open beside the main window: it stays above it and goes with it when that is minimised.
+    if (MainForm && MainForm->windowHandle()) {
+        winId();
+        windowHandle()->setTransientParent(MainForm->windowHandle());
+    }
     show();
     raise();
 }

@@ -355,6 +355,7 @@ private slots:
         QVERIFY(MainForm->Adresslisteimmeroffenhalten1->isChecked());
         QVERIFY(ChooseAddressForm->isVisible());
         QVERIFY(!ChooseAddressForm->isModal());
+        QCOMPARE(ChooseAddressForm->windowHandle()->transientParent(), MainForm->windowHandle());
         // The tick is in options.dat: the file ends with the two flags, keep-open set.
         QByteArray bytes = fileBytes(optionsFile());
         QVERIFY(bytes.size() >= 2);
