@@ -281,8 +281,11 @@ void TPrinter::syncSettingsFromPrinter()
     const QPageSize size = layout.pageSize();
     const QSizeF mm = size.size(QPageSize::Millimeter);
     m_devMode.dmPaperSize = size.windowsId();
-    if (m_devMode.dmPaperSize == 0 || m_devMode.dmPaperSize > TDevMode::DMPAPER_USER)
-        m_devMode.dmPaperSize = TDevMode::DMPAPER_USER;
+    // A paper without a standard code (a custom size, or one such as A1 that has none) is recorded
+    // as no code: applying the record again keeps it, where the user-paper code would switch to
+    // the 125 x 176 mm paper of the last format entry.
+    if (m_devMode.dmPaperSize >= TDevMode::DMPAPER_USER)
+        m_devMode.dmPaperSize = 0;
     m_devMode.dmPaperWidth = qRound(mm.width() * 10);
     m_devMode.dmPaperLength = qRound(mm.height() * 10);
     m_devMode.dmOrientation = layout.orientation() == QPageLayout::Landscape ? TDevMode::DMORIENT_LANDSCAPE

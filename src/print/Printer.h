@@ -22,7 +22,7 @@ struct TDevMode
     static constexpr int DMORIENT_LANDSCAPE = 2;
     static constexpr int DMPAPER_USER = 256;
 
-    int dmPaperSize = 0; // 0 = not set: the printer's default paper
+    int dmPaperSize = 0; // 0 = no paper code: applying keeps the paper in force
     int dmOrientation = DMORIENT_PORTRAIT;
     int dmPaperLength = 0;
     int dmPaperWidth = 0;

@@ -34,6 +34,8 @@ private slots:
     void applySettings();
     void reselectDiscardsEarlierChoices();
     void syncTakesTheDialogsChoice();
+    void paperWithoutCodeStaysWhenReapplied_data();
+    void paperWithoutCodeStaysWhenReapplied();
     void oneJobIsOnePdfOfOnePage();
     void runningNumberSkipsExistingFiles();
     void titleBecomesAFileName();
@@ -157,6 +159,39 @@ void TstPrinter::syncTakesTheDialogsChoice()
     QCOMPARE(p.settings().dmPaperLength, 2200);
     QVERIFY(pxIsMm(p.pageWidth(), 220));
     QVERIFY(pxIsMm(p.pageHeight(), 110));
+}
+
+void TstPrinter::paperWithoutCodeStaysWhenReapplied_data()
+{
+    QTest::addColumn<QPageSize>("paper");
+    QTest::addColumn<double>("widthMm");
+    QTest::addColumn<double>("heightMm");
+    QTest::newRow("A1, a standard paper without a code") << QPageSize(QPageSize::A1) << 594.0 << 841.0;
+    QTest::newRow("envelope C7") << QPageSize(QPageSize::EnvelopeC7) << 81.0 << 114.0;
+    QTest::newRow("custom size") << QPageSize(
+            QSizeF(100, 150), QPageSize::Millimeter, QString(), QPageSize::ExactMatch)
+                                 << 100.0 << 150.0;
+}
+
+void TstPrinter::paperWithoutCodeStaysWhenReapplied()
+{
+    // A printer whose default paper has no paper code: the empty format entry writes no code and
+    // only sets the orientation, so the paper must stay the one the printer had.
+    QFETCH(QPageSize, paper);
+    QFETCH(double, widthMm);
+    QFETCH(double, heightMm);
+    TPrinter &p = Printer();
+    p.qprinter().setPageSize(paper);
+    p.qprinter().setPageOrientation(QPageLayout::Portrait);
+    p.syncSettingsFromPrinter();
+    TDevMode &dm = p.settings();
+    dm.dmOrientation = TDevMode::DMORIENT_LANDSCAPE;
+    dm.dmFields |= TDevMode::DM_ORIENTATION | TDevMode::DM_PAPERSIZE;
+    p.applySettings();
+    QVERIFY2(
+            SameMm(p.paperSizeMM(), QSizeF(heightMm, widthMm), 0.5),
+            qPrintable(QStringLiteral("%1 x %2").arg(p.paperSizeMM().width()).arg(p.paperSizeMM().height())));
+    QVERIFY(p.isLandscape());
 }
 
 void TstPrinter::oneJobIsOnePdfOfOnePage()
