@@ -3,6 +3,8 @@
 #include <QFontMetrics>
 #include <QPainter>
 
+#include <algorithm>
+
 namespace {
 
 constexpr QChar Blank = u' ';
@@ -95,7 +97,12 @@ int TextLineAdvance(const QFontMetrics &metrics)
 QRect MeasureTextBlock(const QString &text, const QFontMetrics &metrics, const QRect &rect)
 {
     const TextBlockLayout layout = LayoutTextBlock(text, metrics, rect.width());
-    return QRect(rect.left(), rect.top(), layout.width, int(layout.lines.size()) * TextLineAdvance(metrics));
+    // A long text in a large font can need more pixels than an int holds: the block then ends far
+    // below any sheet instead of wrapping round to a negative height.
+    constexpr qint64 FarBottom = 1'000'000'000;
+    const qint64 height = std::min(qint64(layout.lines.size()) * TextLineAdvance(metrics),
+                                   std::max<qint64>(0, FarBottom - rect.top()));
+    return QRect(rect.left(), rect.top(), layout.width, int(height));
 }
 
 void DrawTextBlock(QPainter &painter, const QString &text, const QRect &rect)

@@ -28,7 +28,7 @@ TextBlockLayout LayoutTextBlock(const QString &text, const QFontMetrics &metrics
 int TextLineAdvance(const QFontMetrics &metrics);
 
 // The rectangle the wrapped text needs inside rect: rect's top-left corner, the widest line's width,
-// and lines x line advance in height (0 for an empty text).
+// and lines x line advance in height (0 for an empty text), ending at most at y = 1e9.
 QRect MeasureTextBlock(const QString &text, const QFontMetrics &metrics, const QRect &rect);
 
 // Draws the wrapped text with the painter's font and pen, left aligned from rect's top, clipped to

@@ -115,6 +115,20 @@ private slots:
         QCOMPARE(r, QRect(17, 23, widthChars * adv, lines * advance));
     }
 
+    // Lines times advance beyond an int: the block still ends below its top, far below any sheet.
+    void measureHugeBlock()
+    {
+        QFont huge = mono;
+        huge.setPixelSize(10000);
+        QFontMetrics fm(huge, &canvas);
+        const int advance = TextLineAdvance(fm);
+        QVERIFY(advance > 10000);
+        const int lines = INT_MAX / advance + 100;
+        const QRect r = MeasureTextBlock(QString(lines, u'\n'), fm, QRect(17, 23, 100, 100));
+        QCOMPARE(r.top(), 23);
+        QCOMPARE(r.top() + r.height(), 1000000000);
+    }
+
     // Ink of the block equals the same lines drawn one advance apart from the top-left corner.
     void drawPlacesLines()
     {
