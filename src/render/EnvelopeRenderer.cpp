@@ -74,7 +74,7 @@ public:
         if (!m_e.infoLine.isEmpty()) {
             const QString info = m_e.infoLine + u'\r';
             l.infoRect = MeasureTextBlock(info, m_painter.fontMetrics(), rect);
-            DrawTextBlock(m_painter, info, l.infoRect);
+            DrawTextBlock(m_painter, info, l.infoRect, TextClip::None);
             rect = QRect(QPoint(recipientLeft(m_e, W), l.infoRect.top() + l.infoRect.height()),
                          QPoint(W - m - 1, H - m - 1));
         }
@@ -85,7 +85,7 @@ public:
         const int senderLeft = l.pictureLeftDrawn ? m + pw + pg : m;
         const QRect senderBounds(QPoint(senderLeft, m), QPoint(W / 2 - 1, H - m - 1));
         l.senderRect = MeasureTextBlock(m_e.sender, m_painter.fontMetrics(), senderBounds);
-        DrawTextBlock(m_painter, m_e.sender, l.senderRect);
+        DrawTextBlock(m_painter, m_e.sender, l.senderRect, TextClip::None);
 
         if (m_e.picturePosition == 1 && !m_path.isEmpty())
             drawPicture(m, l.senderRect.top() + l.senderRect.height() + pg, pw, l.pictureRect);

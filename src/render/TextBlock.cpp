@@ -105,7 +105,7 @@ QRect MeasureTextBlock(const QString &text, const QFontMetrics &metrics, const Q
     return QRect(rect.left(), rect.top(), layout.width, int(height));
 }
 
-void DrawTextBlock(QPainter &painter, const QString &text, const QRect &rect)
+void DrawTextBlock(QPainter &painter, const QString &text, const QRect &rect, TextClip clip)
 {
     if (rect.isEmpty())
         return;
@@ -114,7 +114,8 @@ void DrawTextBlock(QPainter &painter, const QString &text, const QRect &rect)
     const int advance = TextLineAdvance(metrics);
     painter.save();
     painter.setBackgroundMode(Qt::TransparentMode);
-    painter.setClipRect(rect, Qt::IntersectClip);
+    if (clip == TextClip::ToRect)
+        painter.setClipRect(rect, Qt::IntersectClip);
     int top = rect.top();
     for (const QString &line : layout.lines) {
         if (top > rect.bottom())

@@ -31,6 +31,15 @@ int TextLineAdvance(const QFontMetrics &metrics);
 // and lines x line advance in height (0 for an empty text), ending at most at y = 1e9.
 QRect MeasureTextBlock(const QString &text, const QFontMetrics &metrics, const QRect &rect);
 
-// Draws the wrapped text with the painter's font and pen, left aligned from rect's top, clipped to
-// rect, with no background. '&' is an ordinary character.
-void DrawTextBlock(QPainter &painter, const QString &text, const QRect &rect);
+enum class TextClip {
+    ToRect, // lines below rect and ink beyond its edges are cut off
+    None,   // for a block drawn into its own measured rectangle, which holds all of its lines: ink
+            // beyond the glyph advances (an italic overhang) is not cut
+};
+
+// Draws the wrapped text with the painter's font and pen, left aligned from rect's top, wrapped at
+// rect's width, with no background; clipped to rect unless clip is None. '&' is an ordinary character.
+void DrawTextBlock(QPainter &painter,
+                   const QString &text,
+                   const QRect &rect,
+                   TextClip clip = TextClip::ToRect);

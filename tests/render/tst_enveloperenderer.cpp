@@ -238,6 +238,41 @@ private slots:
             }
     }
 
+    // Ink beyond the glyph advances (an italic j's tail, an italic f's hook) lies outside the
+    // measured block; the sender and the info line still show whole.
+    void measuredBlocksKeepTheirOverhang_data()
+    {
+        QTest::addColumn<bool>("info");
+        QTest::newRow("sender") << false;
+        QTest::newRow("info line") << true;
+    }
+    void measuredBlocksKeepTheirOverhang()
+    {
+        QFETCH(bool, info);
+        const QString text = QStringLiteral("jolly staff");
+        TFontRec italic = sans();
+        italic.name = QStringLiteral("Liberation Serif");
+        italic.size = 30;
+        italic.style = TFontRec::Italic;
+        EnvelopeValue e = plainEnvelope();
+        (info ? e.recipientFont : e.senderFont) = italic;
+        (info ? e.infoLine : e.sender) = text;
+        const Drawn d = draw(e, landscapeTarget());
+        const QPoint topLeft = info ? QPoint(W / 2, H / 2) : QPoint(M, M);
+        const QRect area
+                = info ? QRect(W / 2 - 30, H / 2, W / 2 + 29, H / 2 - M) : QRect(1, 1, W / 2 + 30, H / 2 - 1);
+
+        QImage reference = imageAtDpi(W, H, 96);
+        QPainter p(&reference);
+        p.setFont(italic.toQFont());
+        p.setPen(Qt::black);
+        p.drawText(QPoint(topLeft.x(), topLeft.y() + p.fontMetrics().ascent()), text);
+        p.end();
+        const QRect expected = inkBox(reference, area);
+        QVERIFY(expected.left() < topLeft.x()); // the font does overhang
+        QCOMPARE(inkBox(d.image, area), expected);
+    }
+
     void recipientCutAtMargins()
     {
         EnvelopeValue e = plainEnvelope();
