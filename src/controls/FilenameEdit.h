@@ -13,7 +13,7 @@ public:
     explicit TFilenameEdit(QWidget *parent = nullptr);
     QString text() const;
     void setText(const QString &text);
-    QString Filter; // design form, set to the picture dialog's filter at start-up
+    QString Filter; // "Description|*.ext" form, set to the picture dialog's filter at start-up
     QLineEdit *lineEdit() const { return m_edit; }
     QToolButton *browseButton() const { return m_button; }
 

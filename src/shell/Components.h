@@ -9,7 +9,7 @@
 #include <functional>
 
 // What a window owns, in the order its components were created (the order the interface walk
-// and the design's tables use), independent of how Qt nests the widgets visually.
+// and the window tables use), independent of how Qt nests the widgets visually.
 class TComponentList
 {
 public:
@@ -34,7 +34,7 @@ public:
     explicit TOpenDialog(QObject *parent = nullptr)
         : QObject(parent)
     {}
-    QString Filter;     // design form: "Description|*.ext"
+    QString Filter;     // "Description|*.ext" form
     QString DefaultExt; // ".kvt"
     QString FileName;   // last chosen name
 };

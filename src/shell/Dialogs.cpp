@@ -75,7 +75,7 @@ public:
                                     const QString &defaultExt,
                                     const QString &startPath) override
     {
-        QFileDialog dlg(parent, QString(), startPath, QtFilterFromDesignFilter(filter));
+        QFileDialog dlg(parent, QString(), startPath, QtFilterFromPipeFilter(filter));
         dlg.setAcceptMode(QFileDialog::AcceptOpen);
         dlg.setFileMode(QFileDialog::ExistingFile);
         if (defaultExt.size() > 1)
@@ -90,7 +90,7 @@ public:
                                     const QString &defaultExt,
                                     const QString &startPath) override
     {
-        QFileDialog dlg(parent, QString(), startPath, QtFilterFromDesignFilter(filter));
+        QFileDialog dlg(parent, QString(), startPath, QtFilterFromPipeFilter(filter));
         dlg.setAcceptMode(QFileDialog::AcceptSave);
         dlg.setFileMode(QFileDialog::AnyFile);
         // Replacing an existing document asks nothing, as the command is designed.
@@ -151,7 +151,7 @@ std::unique_ptr<TDialogs> SetDialogs(std::unique_ptr<TDialogs> dialogs)
     return previous;
 }
 
-QString QtFilterFromDesignFilter(const QString &filter)
+QString QtFilterFromPipeFilter(const QString &filter)
 {
     const QStringList parts = filter.split(QLatin1Char('|'));
     QStringList out;

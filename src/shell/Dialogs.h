@@ -27,7 +27,7 @@ public:
     virtual TMsgResult messageBox(
             QWidget *parent, const QString &text, const QString &caption, TMsgIcon icon, TMsgButtons buttons)
             = 0;
-    // filter in the design's form "Description|*.ext|Description2|*.a;*.b"; defaultExt like ".kvt"
+    // filter in the form "Description|*.ext|Description2|*.a;*.b"; defaultExt like ".kvt"
     // (appended to a chosen name that has no extension). Empty optional = cancelled.
     virtual std::optional<QString> openFile(QWidget *parent,
                                             const QString &filter,
@@ -53,8 +53,8 @@ TDialogs &Dialogs();
 // Installs the implementation (the program's Qt one, or a test script); returns the previous one.
 std::unique_ptr<TDialogs> SetDialogs(std::unique_ptr<TDialogs> dialogs);
 
-// The design's filter form "Text|*.a|Text2|*.b" as a Qt name filter list "Text (*.a);;Text2 (*.b)".
-QString QtFilterFromDesignFilter(const QString &filter);
+// A filter of the form "Text|*.a|Text2|*.b" as a Qt name filter list "Text (*.a);;Text2 (*.b)".
+QString QtFilterFromPipeFilter(const QString &filter);
 // Appends defaultExt (".kvt") to fileName when its last path component has no extension.
 QString WithDefaultExtension(const QString &fileName, const QString &defaultExt);
 

@@ -28,6 +28,6 @@ struct TFontRec
     QColor toQColor() const;
     // Takes face, point size and style from a QFont, keeping charset, colour, pitch and ppi.
     void assignFrom(const QFont &font);
-    // The design's default: Arial, character height 15 pixels at 96 ppi (11 pt), ANSI, window text.
+    // The default font: Arial, character height 15 pixels at 96 ppi (11 pt), ANSI, window text.
     static TFontRec defaultFont() { return TFontRec{}; }
 };

@@ -60,7 +60,7 @@ QIcon themed(const char *name, QStyle::StandardPixmap fallback)
     return QIcon::fromTheme(QLatin1String(name), QApplication::style()->standardIcon(fallback));
 }
 
-// A label with the design's caption; its size follows its text.
+// A label with its caption; its size follows its text.
 QLabel *makeLabel(TMainForm *f, const QString &name, const QString &caption, QWidget *parent)
 {
     return f->own(new QLabel(caption, parent), name);
@@ -484,7 +484,7 @@ void TMainForm::connectHandlers()
     // A list set by the program fires no change event: only the user's choice does.
     on(ComboBox1, &QComboBox::activated, &TMainForm::ComboBox1Change);
     on(ComboBox2, &QComboBox::activated, &TMainForm::ComboBox1Change);
-    // Like the design's click event, a tick changed by the program (an opened document) runs it too.
+    // A tick changed by the program (an opened document) runs the handler too, as a click does.
     on(HochformatCheck, &QCheckBox::toggled, &TMainForm::HochformatCheckClick);
     on(Timer1, &QTimer::timeout, &TMainForm::Timer1Timer);
     // The keep-open item is ticked by its handler, not by the menu.
@@ -588,6 +588,10 @@ void TMainForm::closeEvent(QCloseEvent *event)
         // Writing the last state failed: the program stays open so nothing is lost.
         event->ignore();
         ShowErrorReport(e.message());
+        return;
+    } catch (const std::exception &e) {
+        event->ignore();
+        ShowErrorReport(QString::fromLocal8Bit(e.what()));
         return;
     }
     event->accept();

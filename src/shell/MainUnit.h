@@ -103,7 +103,7 @@ public:
     TOpenPictureDialog *OpenPictureDialog1 = nullptr;
     TFormStorage *FormStorage1 = nullptr;
 
-    // Main menu (each item, the menus' own titles included, is a QAction named as in the design)
+    // Main menu (each item, the menus' own titles included, is a QAction with the item's name)
     QMenu *Datei1Menu = nullptr;
     QMenu *Adressliste1Menu = nullptr;
     QMenu *Sprache1Menu = nullptr;

@@ -131,9 +131,9 @@ private slots:
         QCOMPARE(m.text(), QStringLiteral("eins\r\ntwo"));
     }
 
-    void designFilter_data()
+    void pipeFilter_data()
     {
-        QTest::addColumn<QString>("design");
+        QTest::addColumn<QString>("pipe");
         QTest::addColumn<QString>("qt");
         QTest::newRow("documents") << "Briefumschläge (*.KVT)|*.kvt"
                                    << "Briefumschläge (*.KVT) (*.kvt)";
@@ -142,10 +142,10 @@ private slots:
         QTest::newRow("multi pattern") << "Bilder|*.png;*.jpg"
                                        << "Bilder (*.png *.jpg)";
     }
-    void designFilter()
+    void pipeFilter()
     {
-        QFETCH(QString, design);
-        QTEST(QtFilterFromDesignFilter(design), "qt");
+        QFETCH(QString, pipe);
+        QTEST(QtFilterFromPipeFilter(pipe), "qt");
     }
 
     void defaultExtension_data()
