@@ -34,7 +34,17 @@ double TRxSpinEdit::valueFromText(const QString &text) const
 {
     const QString t = text.trimmed();
     bool ok = false;
-    double v = locale().toDouble(t, &ok);
+    double v;
+    if (!m_decimal) {
+        // An integer field takes whole numbers only; "2.5" is no number for it.
+        v = double(locale().toLongLong(t, &ok));
+        if (!ok)
+            v = double(QLocale::c().toLongLong(t, &ok));
+        if (!ok || !std::isfinite(v))
+            return minimum();
+        return qBound(minimum(), v, maximum());
+    }
+    v = locale().toDouble(t, &ok);
     if (!ok)
         v = QLocale::c().toDouble(t, &ok);
     if (!ok || !std::isfinite(v))

@@ -70,6 +70,24 @@ private slots:
         QCOMPARE(s.textValue(), 0.59);
     }
 
+    void integerFieldTakesWholeNumbers_data()
+    {
+        QTest::addColumn<QString>("typed");
+        QTest::addColumn<double>("value");
+        QTest::newRow("whole") << "3" << 3.0;
+        QTest::newRow("fraction") << "2.5" << 1.0;
+        QTest::newRow("word") << "drei" << 1.0;
+        QTest::newRow("too many") << "20000" << 10000.0;
+    }
+    void integerFieldTakesWholeNumbers()
+    {
+        QFETCH(QString, typed);
+        TRxSpinEdit copies(false, 1, 10000, 1, 1);
+        copies.setLocale(QLocale::c());
+        copies.editor()->setText(typed);
+        QTEST(copies.textValue(), "value");
+    }
+
     void integerFieldShowsNoDecimals()
     {
         TRxSpinEdit zoom(false, 10, 1000, 10, 100);
