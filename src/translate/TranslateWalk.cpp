@@ -59,6 +59,14 @@ void translateWidgetToolTip(QWidget *w)
     replaceText(w->toolTip(), [w](const QString &t) { w->setToolTip(t); });
 }
 
+// A least width set for the German text lets the layout squeeze the control down to it, which would
+// cut a longer translation; the least width grows to what the translated text needs.
+void keepRoomForText(QWidget *w)
+{
+    if (w->minimumWidth() > 0)
+        w->setMinimumWidth(qMax(w->minimumWidth(), w->sizeHint().width()));
+}
+
 // Applies the first rule that matches the component's kind.
 void translateComponent(QObject *x)
 {
@@ -71,7 +79,10 @@ void translateComponent(QObject *x)
     }
     if (auto *check = qobject_cast<QCheckBox *>(x)) {
         translateWidgetToolTip(check);
-        replaceText(check->text(), [check](const QString &t) { check->setText(t); });
+        replaceText(check->text(), [check](const QString &t) {
+            check->setText(t);
+            keepRoomForText(check);
+        });
         return;
     }
     if (auto *w = qobject_cast<QWidget *>(x); w && w->isWindow() && !qobject_cast<QMenu *>(w)) {
@@ -80,7 +91,10 @@ void translateComponent(QObject *x)
     }
     if (qobject_cast<QPushButton *>(x) || qobject_cast<QToolButton *>(x)) {
         auto *b = static_cast<QAbstractButton *>(x);
-        replaceText(b->text(), [b](const QString &t) { b->setText(t); });
+        replaceText(b->text(), [b](const QString &t) {
+            b->setText(t);
+            keepRoomForText(b);
+        });
         translateWidgetToolTip(b);
         return;
     }
@@ -107,6 +121,7 @@ void translateComponent(QObject *x)
             replaceText(combo->itemText(i), [combo, i](const QString &t) { combo->setItemText(i, t); });
             combo->setCurrentIndex(selected);
         }
+        keepRoomForText(combo);
         return;
     }
     if (auto *grid = qobject_cast<QTableWidget *>(x)) {

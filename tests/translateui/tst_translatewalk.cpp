@@ -419,6 +419,44 @@ private slots:
         QVERIFY(!AboutBox->ProgramIcon->pixmap().isNull());
     }
 
+    // Translations are longer than the German texts they replace: a field or button of a designed
+    // least width must not be squeezed below what its new text needs, in any window.
+    void translatedTextsAreNotCut_data()
+    {
+        QTest::addColumn<QByteArray>("options");
+        QTest::newRow("English") << hexBytes("01 00 00 00 00");
+        QTest::newRow("French") << hexBytes("02 00 00 00 00");
+        QTest::newRow("Dutch") << hexBytes("03 00 00 00 00");
+    }
+    void translatedTextsAreNotCut()
+    {
+        QFETCH(QByteArray, options);
+        QVERIFY(writeBytes(tablePath(), tableBytes(deliveredTable())));
+        QVERIFY(writeOptions(options));
+        CreateApplicationWindows();
+        MainForm->show();
+
+        QStringList cut;
+        for (QObject *window : Application->Components) {
+            auto *shown = qobject_cast<QWidget *>(window);
+            shown->show();
+            QCoreApplication::processEvents();
+            for (QObject *o : dynamic_cast<TComponentList *>(window)->Components) {
+                auto *w = qobject_cast<QWidget *>(o);
+                if (!w || !w->isVisible()
+                    || !(qobject_cast<QComboBox *>(w) || qobject_cast<QAbstractButton *>(w)))
+                    continue;
+                if (w->width() < w->sizeHint().width())
+                    cut << QStringLiteral("%1.%2 width %3 < %4")
+                                    .arg(window->objectName(), w->objectName())
+                                    .arg(w->width())
+                                    .arg(w->sizeHint().width());
+            }
+            shown->hide();
+        }
+        QVERIFY2(cut.isEmpty(), qPrintable(cut.join(QStringLiteral(", "))));
+    }
+
 private:
     std::unique_ptr<ScriptedDialogsGuard> m_dialogs;
 
