@@ -33,11 +33,18 @@ QString languageFileName(TMainForm *form, bool create)
 // goes through its field, which rounds, clamps and repaints.
 void convertLengths(TMainForm *form, bool toMillimetres)
 {
+    bool changed = false;
     for (TRxSpinEdit *field : {form->RandEd, form->BildRandEd, form->BildBreiteEd}) {
         if (!field)
             continue;
-        field->setValue(toMillimetres ? field->value() * MmPerInch : field->value() / MmPerInch);
+        const double before = field->value();
+        field->setValue(toMillimetres ? before * MmPerInch : before / MmPerInch);
+        changed = changed || field->value() != before;
     }
+    // The unit changed even when no value did (all zero, or held at a bound): the sheet-size label
+    // shows the unit, so the preview is drawn again.
+    if (!changed)
+        form->RandEdChange();
 }
 
 void showRestartNotice(QWidget *parent)

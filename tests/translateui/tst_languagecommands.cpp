@@ -215,6 +215,31 @@ private slots:
         QVERIFY(d().messages.isEmpty());
     }
 
+    // With all three lengths at zero no field changes, yet the unit did: the size label follows it.
+    void unitChangeWithZeroLengthsRelabelsTheSheet_data()
+    {
+        QTest::addColumn<QByteArray>("options");
+        QTest::addColumn<QString>("command");
+        QTest::addColumn<bool>("inchesAfter");
+        QTest::newRow("millimetre item") << hexBytes("01 00 00 00 00") << "Zollstattmm1" << false;
+        QTest::newRow("Deutsch after English") << hexBytes("01 00 00 00 00") << "Deutsch1" << false;
+        QTest::newRow("English after Deutsch") << hexBytes("00 00 00 00 00") << "English1" << true;
+    }
+    void unitChangeWithZeroLengthsRelabelsTheSheet()
+    {
+        QFETCH(QByteArray, options);
+        QFETCH(QString, command);
+        QFETCH(bool, inchesAfter);
+        start(options);
+        for (TRxSpinEdit *field : {MainForm->RandEd, MainForm->BildRandEd, MainForm->BildBreiteEd})
+            field->setValue(0);
+        QCOMPARE(MainForm->Label5->text().contains(MessageText(13)), !inchesAfter);
+        MainForm->findChild<QAction *>(command)->trigger();
+        QCOMPARE(MainForm->isInchMode(), inchesAfter);
+        QCOMPARE(MainForm->Label5->text().contains(MessageText(13)), inchesAfter);
+        QCOMPARE(MainForm->RandEd->value(), 0.0);
+    }
+
     void millimetreItemInGermanOnlyTicks()
     {
         start(QByteArray());
