@@ -13,6 +13,7 @@
 #include <QLibraryInfo>
 #include <QSaveFile>
 #include <QTranslator>
+#include <QVariant>
 #include <QtEndian>
 
 #include <memory>
@@ -29,16 +30,33 @@ QString languageFileName(TMainForm *form, bool create)
     return folder + QStringLiteral("options0.dat");
 }
 
+// Where a language item put a length into inches: the millimetres it held and the inches it showed.
+const char *const MillimetresBefore = "kuvertinoMillimetresBefore";
+const char *const InchesShown = "kuvertinoInchesShown";
+
 // The three length fields follow the unit: inches in inch mode, millimetres otherwise. Each value
-// goes through its field, which rounds, clamps and repaints.
-void convertLengths(TMainForm *form, bool toMillimetres)
+// goes through its field, which rounds, clamps and repaints. With keepSize (the language items) a
+// length still showing the inches it was given gets its millimetres back, so switching the language
+// there and back does not leave it rounded to hundredths of an inch.
+void convertLengths(TMainForm *form, bool toMillimetres, bool keepSize)
 {
     bool changed = false;
     for (TRxSpinEdit *field : {form->RandEd, form->BildRandEd, form->BildBreiteEd}) {
         if (!field)
             continue;
         const double before = field->value();
-        field->setValue(toMillimetres ? before * MmPerInch : before / MmPerInch);
+        const QVariant millimetres = field->property(MillimetresBefore);
+        const bool unchanged = millimetres.isValid() && field->property(InchesShown).toDouble() == before;
+        field->setProperty(MillimetresBefore, QVariant());
+        field->setProperty(InchesShown, QVariant());
+        if (toMillimetres)
+            field->setValue(keepSize && unchanged ? millimetres.toDouble() : before * MmPerInch);
+        else
+            field->setValue(before / MmPerInch);
+        if (keepSize && !toMillimetres) {
+            field->setProperty(MillimetresBefore, before);
+            field->setProperty(InchesShown, field->value());
+        }
         changed = changed || field->value() != before;
     }
     // The unit changed even when no value did (all zero, or held at a bound): the sheet-size label
@@ -150,7 +168,7 @@ void TMainForm::Deutsch1Click()
     language = 0;
     // The lengths keep their physical size when the unit changes with the language.
     if (wasInch != isInchMode())
-        convertLengths(this, wasInch);
+        convertLengths(this, wasInch, true);
     showRestartNotice(this);
 }
 
@@ -162,7 +180,7 @@ void TMainForm::English1Click()
     English1->setChecked(true);
     language = 1;
     if (wasInch != isInchMode())
-        convertLengths(this, wasInch);
+        convertLengths(this, wasInch, true);
     showRestartNotice(this);
 }
 
@@ -171,7 +189,7 @@ void TMainForm::Zollstattmm1Click()
     // The item has ticked or unticked itself already; outside English only the tick is kept.
     if (language != 1)
         return;
-    convertLengths(this, Zollstattmm1->isChecked());
+    convertLengths(this, Zollstattmm1->isChecked(), false);
 }
 
 void TMainForm::bersetzen1Click()

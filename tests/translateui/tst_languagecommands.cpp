@@ -182,10 +182,27 @@ private slots:
         QCOMPARE(MainForm->EmpfProEd->value(), 50.0);
         MainForm->Deutsch1->trigger();
         QCOMPARE(MainForm->language, 0);
-        QCOMPARE(MainForm->RandEd->value(), 14.99);
-        QCOMPARE(MainForm->BildRandEd->value(), 5.08);
-        QCOMPARE(MainForm->BildBreiteEd->value(), 20.07);
+        // Back in millimetres the lengths are the ones the user had, not their rounded inches again.
+        QCOMPARE(MainForm->RandEd->value(), 15.0);
+        QCOMPARE(MainForm->BildRandEd->value(), 5.0);
+        QCOMPARE(MainForm->BildBreiteEd->value(), 20.0);
         QCOMPARE(d().messages.size(), 2);
+    }
+
+    // A length changed while in inches is converted from what it shows.
+    void lengthEditedInInchesIsConverted()
+    {
+        start(QByteArray());
+        MainForm->English1->trigger();
+        MainForm->RandEd->setValue(0.6);
+        MainForm->Deutsch1->trigger();
+        QCOMPARE(MainForm->RandEd->value(), 15.24);
+        QCOMPARE(MainForm->BildRandEd->value(), 5.0);
+        // The millimetre item computes as it always does.
+        MainForm->English1->trigger();
+        QCOMPARE(MainForm->BildBreiteEd->value(), 0.79);
+        MainForm->Zollstattmm1->trigger();
+        QCOMPARE(MainForm->BildBreiteEd->value(), 20.07);
     }
 
     void englishWithMillimetresConvertsNothing()
