@@ -124,11 +124,14 @@ void applyToForm(TMainForm &f, const TSettingsReadResult &r)
 }
 
 // false when the file cannot be created (whyNot says why).
-bool writeOptionsFile(const TMainForm &f, const QString &fname, QString *whyNot)
+bool writeOptionsFile(const TMainForm &f,
+                      const QString &fname,
+                      QString *whyNot,
+                      TFileDurability durability = TFileDurability::Synced)
 {
     const TEnvelopeSettings s = settingsFromForm(f);
     return WriteFileAtomically(
-            fname, [&s](QIODevice &out) { WriteSettingsFile(out, s); }, whyNot);
+            fname, [&s](QIODevice &out) { WriteSettingsFile(out, s); }, whyNot, durability);
 }
 
 } // namespace
@@ -188,7 +191,11 @@ void TMainForm::ffnen1Click()
 
 void TMainForm::SaveOptions()
 {
-    SaveOptionsFile(GetProgramDir(true) + QStringLiteral("options.dat"));
+    // Written after every change, once per record of a CSV load: a sync each time would cost far
+    // more than the write. A failed write or a killed program still keeps a whole file; a silent
+    // failure to create it is as with SaveOptionsFile.
+    writeOptionsFile(
+            *this, GetProgramDir(true) + QStringLiteral("options.dat"), nullptr, TFileDurability::Unsynced);
 }
 
 void TMainForm::LoadOptions()

@@ -237,6 +237,15 @@ TChooseAddressForm::TChooseAddressForm(QWidget *parent)
     FormStorage1 = own(new TFormStorage(this, QStringLiteral("TChooseAddressForm")),
                        QStringLiteral("FormStorage1"));
 
+    // Whatever changes the entries (an edit in place, a removal, a sort) makes the copy stale.
+    QAbstractItemModel *model = ListView1->model();
+    connect(model, &QAbstractItemModel::rowsInserted, this, &TChooseAddressForm::addressesChanged);
+    connect(model, &QAbstractItemModel::rowsRemoved, this, &TChooseAddressForm::addressesChanged);
+    connect(model, &QAbstractItemModel::rowsMoved, this, &TChooseAddressForm::addressesChanged);
+    connect(model, &QAbstractItemModel::dataChanged, this, &TChooseAddressForm::addressesChanged);
+    connect(model, &QAbstractItemModel::layoutChanged, this, &TChooseAddressForm::addressesChanged);
+    connect(model, &QAbstractItemModel::modelReset, this, &TChooseAddressForm::addressesChanged);
+
     connect(BitBtn1, &QPushButton::clicked, this, [this] {
         buttonClicked(BitBtn1, &TChooseAddressForm::BitBtn1Click);
     });
@@ -247,6 +256,12 @@ TChooseAddressForm::TChooseAddressForm(QWidget *parent)
     connect(BitBtn4, &QPushButton::clicked, this, [this] {
         buttonClicked(BitBtn4, &TChooseAddressForm::BitBtn4Click);
     });
+}
+
+TChooseAddressForm::~TChooseAddressForm()
+{
+    // The list empties itself after this part of the window is gone.
+    ListView1->model()->disconnect(this);
 }
 
 QString TChooseAddressForm::addressOf(const QTreeWidgetItem *item)
@@ -273,12 +288,16 @@ QTreeWidgetItem *TChooseAddressForm::newItem(const QString &address) const
 
 QStringList TChooseAddressForm::addresses() const
 {
-    QStringList list;
-    const int n = ListView1->topLevelItemCount();
-    list.reserve(n);
-    for (int i = 0; i < n; ++i)
-        list.append(addressOf(ListView1->topLevelItem(i)));
-    return list;
+    if (!m_addressesCurrent) {
+        QStringList list;
+        const int n = ListView1->topLevelItemCount();
+        list.reserve(n);
+        for (int i = 0; i < n; ++i)
+            list.append(addressOf(ListView1->topLevelItem(i)));
+        m_addresses = list;
+        m_addressesCurrent = true;
+    }
+    return m_addresses;
 }
 
 void TChooseAddressForm::setAddresses(const QStringList &addresses)
@@ -295,7 +314,14 @@ void TChooseAddressForm::setAddresses(const QStringList &addresses)
 
 void TChooseAddressForm::appendAddress(const QString &address)
 {
+    const bool wasCurrent = m_addressesCurrent;
     ListView1->addTopLevelItem(newItem(address));
+    // Unless the list was read again while the row was being inserted, the copy only lacks the new
+    // entry.
+    if (wasCurrent && !m_addressesCurrent) {
+        m_addresses.append(address);
+        m_addressesCurrent = true;
+    }
 }
 
 void TChooseAddressForm::showNonModal()

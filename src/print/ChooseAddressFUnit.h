@@ -40,6 +40,7 @@ class TChooseAddressForm : public QDialog, public TComponentList
     Q_OBJECT
 public:
     explicit TChooseAddressForm(QWidget *parent = nullptr);
+    ~TChooseAddressForm() override;
 
     // The item data role that holds an entry's exact text.
     static constexpr int AddressRole = Qt::UserRole;
@@ -73,6 +74,12 @@ protected:
     void keyPressEvent(QKeyEvent *event) override;
 
 private:
+    // addresses() as last read from the list, kept up to date by appendAddress (a CSV load reads the
+    // whole list after every entry it appends); any other change to the list makes it stale.
+    mutable QStringList m_addresses;
+    mutable bool m_addressesCurrent = false;
+    void addressesChanged() { m_addressesCurrent = false; }
+
     QTreeWidgetItem *newItem(const QString &address) const;
     // A button's action, then, when the window is a modal dialog, its modal result closes it.
     void buttonClicked(TBitBtnXP *button, void (TChooseAddressForm::*action)());

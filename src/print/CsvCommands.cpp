@@ -78,7 +78,8 @@ void runCsvFile(TMainForm &form, CsvRun run)
         else
             form.SaveInListBtnClick();
         ++records;
-        if (sinceUpdate.elapsed() >= 50) {
+        // Each update repaints the dialog and whatever else changed: a few a second are enough.
+        if (sinceUpdate.elapsed() >= 250) {
             sinceUpdate.restart();
             progress.setLabelText(heading + QStringLiteral("\n") + QString::number(records));
             progress.setValue(int(reader.bytesRead() * 1000 / total));
