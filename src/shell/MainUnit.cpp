@@ -380,9 +380,8 @@ void TMainForm::createMenu()
         return a;
     };
     auto separator = [this](QMenu *menu, const QString &name) {
-        QAction *a = own(menu->addSeparator(), name);
-        a->setText(QStringLiteral("-"));
-        return a;
+        // Its caption "-" stays out of the action's text: styles would draw it on the line.
+        return own(menu->addSeparator(), name);
     };
     own(bar, QStringLiteral("MainMenu1"));
 

@@ -104,6 +104,12 @@ void translateComponent(QObject *x)
         return;
     }
     if (auto *a = qobject_cast<QAction *>(x)) {
+        if (a->isSeparator()) {
+            // A separator's caption is "-"; it is looked up like any caption, but a menu draws
+            // no text on a separator line, so there is nothing to set.
+            TranslateText(QStringLiteral("-"));
+            return;
+        }
         const bool ownTip = hasOwnToolTip(a);
         replaceText(a->text(), [a](const QString &t) { a->setText(t); });
         if (ownTip)

@@ -142,7 +142,8 @@ private slots:
             seen << a->objectName() + QLatin1Char('=') + a->text();
             if (a->menu())
                 for (QAction *sub : a->menu()->actions())
-                    seen << QStringLiteral("  ") + sub->objectName() + QLatin1Char('=') + sub->text();
+                    seen << QStringLiteral("  ") + sub->objectName() + QLatin1Char('=')
+                                    + (sub->isSeparator() ? QStringLiteral("-") : sub->text());
         }
         const QStringList expected{
                 "Datei1=Datei",
@@ -170,8 +171,10 @@ private slots:
                 "ber1=Über..",
         };
         QCOMPARE(seen, expected);
-        for (QAction *sep : {MainForm->N1, MainForm->N2, MainForm->N3, MainForm->N4, MainForm->N5})
+        for (QAction *sep : {MainForm->N1, MainForm->N2, MainForm->N3, MainForm->N4, MainForm->N5}) {
             QVERIFY(sep->isSeparator());
+            QVERIFY(sep->text().isEmpty()); // nothing drawn on the line
+        }
         QVERIFY(!MainForm->ber1->menu());
         QVERIFY(MainForm->Deutsch1->actionGroup() == MainForm->English1->actionGroup());
         QVERIFY(MainForm->LanguageGroup->isExclusive());
