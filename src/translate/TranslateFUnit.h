@@ -14,7 +14,7 @@ class QStatusBar;
 class QTableView;
 class TBitBtnXP;
 
-// The editor's string grid. The design's grid row 0 is the table's horizontal header; grid row
+// The editor's string grid. Grid row 0 (the language names) is the table's horizontal header; grid row
 // r >= 1 is table row r - 1. The fixed first column is a second view over the same cells, laid over
 // column 0, so it stays in view while the other columns scroll sideways.
 class TStringGrid : public QTableWidget
