@@ -15,6 +15,25 @@
 
 namespace {
 
+std::optional<QString> runFileDialog(QWidget *parent,
+                                     QFileDialog::AcceptMode mode,
+                                     const QString &filter,
+                                     const QString &defaultExt,
+                                     const QString &startPath)
+{
+    QFileDialog dlg(parent, QString(), startPath, QtFilterFromPipeFilter(filter));
+    dlg.setAcceptMode(mode);
+    dlg.setFileMode(mode == QFileDialog::AcceptOpen ? QFileDialog::ExistingFile : QFileDialog::AnyFile);
+    // Replacing an existing document asks nothing.
+    if (mode == QFileDialog::AcceptSave)
+        dlg.setOption(QFileDialog::DontConfirmOverwrite, true);
+    if (defaultExt.size() > 1)
+        dlg.setDefaultSuffix(defaultExt.mid(1));
+    if (dlg.exec() != QDialog::Accepted || dlg.selectedFiles().isEmpty())
+        return std::nullopt;
+    return dlg.selectedFiles().first();
+}
+
 // The Qt implementation: native dialogs where the platform has them.
 class QtDialogs : public TDialogs
 {
@@ -75,14 +94,7 @@ public:
                                     const QString &defaultExt,
                                     const QString &startPath) override
     {
-        QFileDialog dlg(parent, QString(), startPath, QtFilterFromPipeFilter(filter));
-        dlg.setAcceptMode(QFileDialog::AcceptOpen);
-        dlg.setFileMode(QFileDialog::ExistingFile);
-        if (defaultExt.size() > 1)
-            dlg.setDefaultSuffix(defaultExt.mid(1));
-        if (dlg.exec() != QDialog::Accepted || dlg.selectedFiles().isEmpty())
-            return std::nullopt;
-        return dlg.selectedFiles().first();
+        return runFileDialog(parent, QFileDialog::AcceptOpen, filter, defaultExt, startPath);
     }
 
     std::optional<QString> saveFile(QWidget *parent,
@@ -90,16 +102,9 @@ public:
                                     const QString &defaultExt,
                                     const QString &startPath) override
     {
-        QFileDialog dlg(parent, QString(), startPath, QtFilterFromPipeFilter(filter));
-        dlg.setAcceptMode(QFileDialog::AcceptSave);
-        dlg.setFileMode(QFileDialog::AnyFile);
-        // Replacing an existing document asks nothing, as the command is designed.
-        dlg.setOption(QFileDialog::DontConfirmOverwrite, true);
-        if (defaultExt.size() > 1)
-            dlg.setDefaultSuffix(defaultExt.mid(1));
-        if (dlg.exec() != QDialog::Accepted || dlg.selectedFiles().isEmpty())
-            return std::nullopt;
-        return WithDefaultExtension(dlg.selectedFiles().first(), defaultExt);
+        if (auto chosen = runFileDialog(parent, QFileDialog::AcceptSave, filter, defaultExt, startPath))
+            return WithDefaultExtension(*chosen, defaultExt);
+        return std::nullopt;
     }
 
     bool chooseFont(QWidget *parent, TFontRec &font) override
