@@ -1,6 +1,7 @@
 // Reads wide-string records from arbitrary bytes until the data runs out, on a random-access and on a
 // sequential device, and checks that every record read writes back to the very bytes it came from.
 
+#include "SequentialDevice.h"
 #include "shell/Errors.h"
 #include "shell/velmora.h"
 
@@ -11,33 +12,6 @@
 #include <cstring>
 
 namespace {
-
-class SequentialDevice : public QIODevice
-{
-public:
-    explicit SequentialDevice(const QByteArray &data)
-        : m_data(data)
-    {
-        open(QIODevice::ReadOnly);
-    }
-    bool isSequential() const override { return true; }
-
-protected:
-    qint64 readData(char *data, qint64 max) override
-    {
-        const qint64 n = std::min<qint64>(max, m_data.size() - m_pos);
-        if (n <= 0)
-            return -1;
-        std::memcpy(data, m_data.constData() + m_pos, size_t(n));
-        m_pos += n;
-        return n;
-    }
-    qint64 writeData(const char *, qint64) override { return -1; }
-
-private:
-    QByteArray m_data;
-    qint64 m_pos = 0;
-};
 
 void readAll(QIODevice &device, const QByteArray &data)
 {
