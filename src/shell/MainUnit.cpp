@@ -28,8 +28,10 @@
 #include <QLineEdit>
 #include <QMenu>
 #include <QMenuBar>
+#include <QPointer>
 #include <QScreen>
 #include <QScrollArea>
+#include <QScrollBar>
 #include <QStyle>
 #include <QTimer>
 #include <QVBoxLayout>
@@ -619,15 +621,33 @@ bool TMainForm::eventFilter(QObject *watched, QEvent *event)
     }
     if (event->type() != QEvent::Wheel)
         return QMainWindow::eventFilter(watched, event);
+    // One wheel event: the window's event first, then one widget event that travels up the parents
+    // and may be passed on to a scroll bar. Successive events may reuse one address, so an address
+    // seen before is the same event only while it is still on that way.
+    static const QEvent *lastEvent = nullptr;
+    static QPointer<QWidget> lastWidget;
+    static int accumulated = 0;
+    if (watched->isWindowType()) {
+        lastEvent = nullptr;
+        return false;
+    }
     auto *widget = qobject_cast<QWidget *>(watched);
     if (!widget || widget->window() != this)
         return false;
-    // The same wheel event travels up the parents; handle it once.
-    static const QEvent *lastEvent = nullptr;
-    static int accumulated = 0;
-    const bool overPreview = widget == PaintBox1 || widget == ScrollBox1 || widget == ScrollBox1->viewport();
-    if (event != lastEvent) {
-        lastEvent = event;
+    // A scrolling control hands the event from its viewport on to its own scroll bar.
+    const auto handedToBar = [widget] {
+        if (!qobject_cast<QScrollBar *>(widget))
+            return false;
+        for (QWidget *p = widget->parentWidget(); p; p = p->parentWidget())
+            if (auto *area = qobject_cast<QAbstractScrollArea *>(p))
+                return lastWidget == area || lastWidget == area->viewport();
+        return false;
+    };
+    const bool onItsWay = event == lastEvent && lastWidget && widget != lastWidget
+                          && (widget->isAncestorOf(lastWidget) || handedToBar());
+    lastEvent = event;
+    lastWidget = widget;
+    if (!onItsWay) {
         accumulated += static_cast<QWheelEvent *>(event)->angleDelta().y();
         while (accumulated <= -120) {
             accumulated += 120;
@@ -638,8 +658,9 @@ bool TMainForm::eventFilter(QObject *watched, QEvent *event)
             Guarded([this] { FormMouseWheelUp(); });
         }
     }
-    // The preview scrolls only by the handlers' steps; other controls still see the wheel.
-    return overPreview;
+    // The preview (its scroll bars too) scrolls only by the handlers' steps; other controls still see
+    // the wheel.
+    return ScrollBox1->isAncestorOf(widget);
 }
 
 namespace {

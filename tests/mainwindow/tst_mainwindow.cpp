@@ -7,6 +7,7 @@
 #include "controls/RxSpinEdit.h"
 #include "print/ChooseAddressFUnit.h"
 #include "print/KopienFUnit.h"
+#include "render/PaintBox.h"
 #include "shell/AboutBoxUnit.h"
 #include "shell/MainUnit.h"
 #include "translate/TranslateFUnit.h"
@@ -22,7 +23,9 @@
 #include <QMenu>
 #include <QMenuBar>
 #include <QScrollArea>
+#include <QScrollBar>
 #include <QTimer>
+#include <QWheelEvent>
 
 extern IsolatedEnvironment *TestEnv;
 
@@ -352,6 +355,57 @@ private slots:
         MainForm->ber1->trigger();
         QCOMPARE((*m_dialogs)->modalDialogs.size(), 1);
         QCOMPARE((*m_dialogs)->modalDialogs.first(), static_cast<QDialog *>(AboutBox));
+    }
+
+    void eachWheelStepScrollsOnce()
+    {
+        MainForm->ZoomEd->setValue(400);
+        MainForm->show();
+        QVERIFY(QTest::qWaitForWindowExposed(MainForm));
+        MainForm->Edit1->setFocus();
+        QScrollBar *bar = MainForm->ScrollBox1->verticalScrollBar();
+        MainForm->PaintBox1Paint(nullptr);
+        QTRY_VERIFY(bar->maximum() > 200);
+        bar->setValue(0);
+        const int step = [&] {
+            sendWheel(-120);
+            return bar->value();
+        }();
+        QVERIFY(step > 0);
+        // Every wheel event counts, though successive events may share one address.
+        sendWheel(-120);
+        QCOMPARE(bar->value(), 2 * step);
+        sendWheel(-240);
+        QCOMPARE(bar->value(), 4 * step);
+        // Half steps add up to a whole one.
+        sendWheel(60);
+        QCOMPARE(bar->value(), 4 * step);
+        sendWheel(60);
+        QCOMPARE(bar->value(), 3 * step);
+        // Over the preview's own scroll bar the wheel scrolls by the handlers' step only.
+        sendWheel(-120, bar);
+        QCOMPARE(bar->value(), 4 * step);
+        // A text field passes the event on to its scroll bar: still one step.
+        MainForm->Memo1->setText(QStringLiteral("1\r\n2\r\n3\r\n4\r\n5\r\n6\r\n7\r\n8\r\n9"));
+        sendWheel(-120, MainForm->Memo1->viewport());
+        QCOMPARE(bar->value(), 5 * step);
+    }
+
+private:
+    static void sendWheel(int delta, QWidget *target = nullptr)
+    {
+        if (!target)
+            target = MainForm->PaintBox1;
+        const QPointF at(3, 3);
+        QWheelEvent wheel(at,
+                          target->mapToGlobal(at),
+                          QPoint(),
+                          QPoint(0, delta),
+                          Qt::NoButton,
+                          Qt::NoModifier,
+                          Qt::NoScrollPhase,
+                          false);
+        QApplication::sendEvent(target, &wheel);
     }
 
 private:
