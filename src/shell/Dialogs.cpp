@@ -1,5 +1,6 @@
 #include "Dialogs.h"
 
+#include "Components.h"
 #include "print/Printer.h"
 
 #include <QApplication>
@@ -46,7 +47,11 @@ public:
     {
         QMessageBox box(parent);
         box.setText(text);
-        box.setWindowTitle(caption.isEmpty() ? QApplication::applicationDisplayName() : caption);
+        // Without a caption of its own a box carries the application's title.
+        QString title = caption;
+        if (title.isEmpty())
+            title = Application ? Application->Title : QApplication::applicationDisplayName();
+        box.setWindowTitle(title);
         switch (icon) {
         case TMsgIcon::Error:
             box.setIcon(QMessageBox::Critical);
@@ -184,5 +189,7 @@ QString WithDefaultExtension(const QString &fileName, const QString &defaultExt)
 
 void ShowErrorReport(const QString &text)
 {
-    Dialogs().messageBox(QApplication::activeWindow(), text, QString(), TMsgIcon::Error, TMsgButtons::Ok);
+    // The report carries the application's title, translated at the first showing.
+    const QString caption = Application ? Application->Title : QString();
+    Dialogs().messageBox(QApplication::activeWindow(), text, caption, TMsgIcon::Error, TMsgButtons::Ok);
 }

@@ -9,6 +9,7 @@
 #include "print/KopienFUnit.h"
 #include "render/PaintBox.h"
 #include "shell/AboutBoxUnit.h"
+#include "shell/Errors.h"
 #include "shell/MainUnit.h"
 #include "translate/TranslateFUnit.h"
 
@@ -296,6 +297,17 @@ private slots:
         // A second showing does not load the last state again.
         QCOMPARE(MainForm->RandEd->value(), 7.0);
         QVERIFY(MainForm->infirst);
+    }
+
+    void errorReportCarriesApplicationTitle()
+    {
+        Application->Title = QStringLiteral("Envelopes");
+        MainForm->ber1->trigger(); // a handler that succeeds reports nothing
+        Guarded([] { throw EInOutError(QStringLiteral("Disk write error")); });
+        QCOMPARE((*m_dialogs)->messages.size(), 1);
+        QCOMPARE((*m_dialogs)->messages.first().text, QStringLiteral("Disk write error"));
+        QCOMPARE((*m_dialogs)->messages.first().caption, QStringLiteral("Envelopes"));
+        QCOMPARE((*m_dialogs)->messages.first().icon, TMsgIcon::Error);
     }
 
     void yearLine_data()
