@@ -145,8 +145,7 @@ TAboutBox::TAboutBox(QWidget *parent)
     outer->setContentsMargins(8, 8, 8, 8);
     outer->addWidget(Panel1, 1);
     outer->addWidget(OKButton, 0, Qt::AlignHCenter);
-    setMinimumSize(664, 453);
-    resize(664, 453);
+    setFixedSize(664, 453);
 
     connect(OKButton, &QPushButton::clicked, this, &QDialog::accept);
     connect(BitBtnXP1, &QPushButton::clicked, this, [this] { Guarded([this] { BitBtnXP1Click(); }); });

@@ -337,6 +337,16 @@ private slots:
         QVERIFY(!label->text().contains("XXXX"));
     }
 
+    void aboutBoxHasFixedSize()
+    {
+        AboutBox->show();
+        QVERIFY(QTest::qWaitForWindowExposed(AboutBox));
+        AboutBox->resize(900, 700);
+        QCOMPARE(AboutBox->size(), QSize(664, 453));
+        QCOMPARE(AboutBox->minimumSize(), AboutBox->maximumSize());
+        AboutBox->hide();
+    }
+
     void webAddress_data()
     {
         QTest::addColumn<QString>("address");
