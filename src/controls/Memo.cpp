@@ -2,6 +2,7 @@
 
 #include <QTextBlock>
 #include <QTextCursor>
+#include <QTextDocument>
 
 namespace {
 // CR LF, CR and LF each end a line.
@@ -10,6 +11,19 @@ QString toQtText(const QString &text)
     QString t = text;
     t.replace(QStringLiteral("\r\n"), QStringLiteral("\n"));
     t.replace(QLatin1Char('\r'), QLatin1Char('\n'));
+    return t;
+}
+
+// The document's text with LF between lines. Unlike toPlainText() it keeps no-break spaces: an
+// address must come back exactly as it was set.
+QString documentText(const QTextDocument *document)
+{
+    QString t = document->toRawText();
+    for (QChar &c : t) {
+        if (c == QChar::ParagraphSeparator || c == QChar::LineSeparator || c == QChar(0xFDD0)
+            || c == QChar(0xFDD1))
+            c = QLatin1Char('\n');
+    }
     return t;
 }
 } // namespace
@@ -23,7 +37,7 @@ TMemo::TMemo(QWidget *parent)
 
 QString TMemo::text() const
 {
-    QString t = toPlainText();
+    QString t = documentText(document());
     t.replace(QLatin1Char('\n'), QStringLiteral("\r\n"));
     return t;
 }
@@ -35,7 +49,7 @@ void TMemo::setText(const QString &text)
 
 QStringList TMemo::lines() const
 {
-    const QString t = toPlainText();
+    const QString t = documentText(document());
     if (t.isEmpty())
         return {};
     QStringList l = t.split(QLatin1Char('\n'));

@@ -125,6 +125,11 @@ private slots:
                                     << "A\r\n\r\nB" << QStringList{"A", "", "B"};
         QTest::newRow("empty") << ""
                                << "" << QStringList{};
+        QTest::newRow("no-break space") << QString::fromUtf16(u"Dr.\u00A0Meier\r\nWeg")
+                                        << QString::fromUtf16(u"Dr.\u00A0Meier\r\nWeg")
+                                        << QStringList{QString::fromUtf16(u"Dr.\u00A0Meier"), "Weg"};
+        QTest::newRow("line separator")
+                << QString::fromUtf16(u"A\u2028B") << "A\r\nB" << QStringList{"A", "B"};
     }
     void memoText()
     {
