@@ -4,6 +4,8 @@
 
 #include <QApplication>
 
+#include <exception>
+
 namespace {
 
 // Handlers run guarded already; this catches what escapes from elsewhere in the event loop, so an
@@ -14,9 +16,14 @@ public:
     using QApplication::QApplication;
     bool notify(QObject *receiver, QEvent *event) override
     {
-        bool result = false;
-        Guarded([&] { result = QApplication::notify(receiver, event); });
-        return result;
+        // Every event passes here: a plain try block costs nothing until something is thrown.
+        try {
+            return QApplication::notify(receiver, event);
+        } catch (const std::exception &) {
+            // Rethrown inside the report so it shows the text as for any handler.
+            Guarded([] { throw; });
+            return false;
+        }
     }
 };
 
