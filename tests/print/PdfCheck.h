@@ -52,3 +52,9 @@ inline bool SameMm(const QSizeF &a, const QSizeF &b, double tolerance = 0.5)
 {
     return qAbs(a.width() - b.width()) <= tolerance && qAbs(a.height() - b.height()) <= tolerance;
 }
+
+// "w x h", for the message of a failed size comparison.
+inline QString MmText(const QSizeF &mm)
+{
+    return QStringLiteral("%1 x %2").arg(mm.width()).arg(mm.height());
+}

@@ -2,6 +2,7 @@
 // queue (scripts/cups-setup.sh), and the service is asked afterwards what it did with the jobs.
 // Without a reachable print service this test fails; it never skips.
 
+#include "CopiesAnswer.h"
 #include "PdfCheck.h"
 #include "ScriptedDialogs.h"
 #include "controls/Memo.h"
@@ -194,12 +195,7 @@ void TstCupsPrint::oneEnvelopeAndThreeCopiesReachTheQueue()
 
     const int before = lastJobIdOf(m_queue);
     MainForm->Drucken1Click();
-    (*m_dialogs)->modalAnswers.enqueue([](QDialog *d) {
-        auto *form = qobject_cast<TKopienForm *>(d);
-        form->CopiesEd->setValue(3);
-        form->accept();
-        return form->result();
-    });
+    QueueCopiesAnswer(**m_dialogs, 3);
     MainForm->MehrereKopiendrucken1Click();
     // Our four jobs: other programs may print to the same queue meanwhile.
     const QList<int> ours = Printer().recentJobIds().mid(Printer().recentJobIds().size() - 4);
@@ -278,12 +274,7 @@ void TstCupsPrint::refusedJobIsReportedWithTheServicesText()
 
     const int lastOfOurs = Printer().lastJobId();
     (*m_dialogs)->messages.clear();
-    (*m_dialogs)->modalAnswers.enqueue([](QDialog *d) {
-        auto *form = qobject_cast<TKopienForm *>(d);
-        form->CopiesEd->setValue(3);
-        form->accept();
-        return form->result();
-    });
+    QueueCopiesAnswer(**m_dialogs, 3);
     Guarded([] { MainForm->MehrereKopiendrucken1Click(); });
     QVERIFY2((*m_dialogs)->messages.size() == 1, qPrintable(reject));
     const ScriptedDialogs::Message &m = (*m_dialogs)->messages.first();

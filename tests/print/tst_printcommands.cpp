@@ -2,6 +2,7 @@
 // one job per envelope, copies, the copy-count dialog, the set-up dialog, the job title, every paper
 // format, and errors ending a run.
 
+#include "CopiesAnswer.h"
 #include "PdfCheck.h"
 #include "ScriptedDialogs.h"
 #include "controls/BitBtnXP.h"
@@ -137,10 +138,7 @@ void TstPrintCommands::oneEnvelopeIsOneJobOfOnePage()
     QVERIFY(facts.ok);
     QCOMPARE(facts.pages, 1);
     QCOMPARE(facts.title, QStringLiteral("Plikato"));
-    QVERIFY2(SameMm(facts.firstPageMm, QSizeF(162, 114)),
-             qPrintable(QStringLiteral("%1 x %2")
-                                .arg(facts.firstPageMm.width())
-                                .arg(facts.firstPageMm.height())));
+    QVERIFY2(SameMm(facts.firstPageMm, QSizeF(162, 114)), qPrintable(MmText(facts.firstPageMm)));
     // Printing asks nothing.
     QCOMPARE((*m_dialogs)->messages.size(), 0);
     QCOMPARE((*m_dialogs)->modalDialogs.size(), 0);
@@ -182,12 +180,7 @@ void TstPrintCommands::copiesMakeSeparateJobs()
 
 void TstPrintCommands::copiesDialogKeepsItsCountAndFocus()
 {
-    (*m_dialogs)->modalAnswers.enqueue([](QDialog *d) {
-        auto *form = qobject_cast<TKopienForm *>(d);
-        form->CopiesEd->setValue(2);
-        form->accept();
-        return form->result();
-    });
+    QueueCopiesAnswer(**m_dialogs, 2);
     MainForm->MehrereKopiendrucken1Click();
     QCOMPARE(pdfFiles().size(), 2);
 
@@ -280,10 +273,7 @@ void TstPrintCommands::setupDialogOrientationWinsOverPortraitBox()
     MainForm->Drucken1Click();
     const PdfFacts facts = ReadPdf(m_out->filePath(QStringLiteral("Plikato-1.pdf")));
     QCOMPARE(facts.pages, 1);
-    QVERIFY2(SameMm(facts.firstPageMm, QSizeF(162, 114)),
-             qPrintable(QStringLiteral("%1 x %2")
-                                .arg(facts.firstPageMm.width())
-                                .arg(facts.firstPageMm.height())));
+    QVERIFY2(SameMm(facts.firstPageMm, QSizeF(162, 114)), qPrintable(MmText(facts.firstPageMm)));
     // The set-up button is bound to the same command.
     MainForm->BitBtn6->click();
     QCOMPARE((*m_dialogs)->printerDialogs, 2);
@@ -366,10 +356,7 @@ void TstPrintCommands::everyPaperFormat()
     MainForm->Drucken1Click();
     const PdfFacts facts = ReadPdf(Printer().lastOutputFile());
     QCOMPARE(facts.pages, 1);
-    QVERIFY2(SameMm(facts.firstPageMm, expected, 1.0),
-             qPrintable(QStringLiteral("%1 x %2")
-                                .arg(facts.firstPageMm.width())
-                                .arg(facts.firstPageMm.height())));
+    QVERIFY2(SameMm(facts.firstPageMm, expected, 1.0), qPrintable(MmText(facts.firstPageMm)));
 }
 
 void TstPrintCommands::refusedJobEndsTheCopiesRun()
@@ -379,12 +366,7 @@ void TstPrintCommands::refusedJobEndsTheCopiesRun()
     QVERIFY(f.open(QIODevice::WriteOnly));
     f.close();
     TPrinter::setPdfOutputFolder(blocker + QStringLiteral("/Kuvertino"));
-    (*m_dialogs)->modalAnswers.enqueue([](QDialog *d) {
-        auto *form = qobject_cast<TKopienForm *>(d);
-        form->CopiesEd->setValue(3);
-        form->accept();
-        return form->result();
-    });
+    QueueCopiesAnswer(**m_dialogs, 3);
     Guarded([] { MainForm->MehrereKopiendrucken1Click(); });
     // One report for the whole run, not one per copy, and nothing printed.
     QCOMPARE((*m_dialogs)->messages.size(), 1);

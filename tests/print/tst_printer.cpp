@@ -216,10 +216,7 @@ void TstPrinter::oneJobIsOnePdfOfOnePage()
     QVERIFY(facts.ok);
     QCOMPARE(facts.pages, 1);
     QCOMPARE(facts.title, QStringLiteral("Plikato"));
-    QVERIFY2(SameMm(facts.firstPageMm, QSizeF(162, 114)),
-             qPrintable(QStringLiteral("%1 x %2")
-                                .arg(facts.firstPageMm.width())
-                                .arg(facts.firstPageMm.height())));
+    QVERIFY2(SameMm(facts.firstPageMm, QSizeF(162, 114)), qPrintable(MmText(facts.firstPageMm)));
 
     const QImage img = RenderPdfPage(file, 72).convertToFormat(QImage::Format_RGB32);
     QVERIFY(!img.isNull());
