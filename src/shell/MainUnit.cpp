@@ -434,7 +434,10 @@ void TMainForm::createMenu()
     LanguageGroup->setExclusive(true);
     Deutsch1 = item(Sprache1Menu, QStringLiteral("Deutsch1"), QStringLiteral("Deutsch"));
     English1 = item(Sprache1Menu, QStringLiteral("English1"), QStringLiteral("English"));
-    for (QAction *a : {Deutsch1, English1}) {
+    // Every language the shipped table fills, each named in its own language.
+    Francais1 = item(Sprache1Menu, QStringLiteral("Francais1"), QStringLiteral("Français"));
+    Nederlands1 = item(Sprache1Menu, QStringLiteral("Nederlands1"), QStringLiteral("Nederlands"));
+    for (QAction *a : {Deutsch1, English1, Francais1, Nederlands1}) {
         a->setCheckable(true);
         LanguageGroup->addAction(a);
     }
@@ -496,6 +499,8 @@ void TMainForm::connectHandlers()
     });
     on(Deutsch1, &QAction::triggered, &TMainForm::Deutsch1Click);
     on(English1, &QAction::triggered, &TMainForm::English1Click);
+    on(Francais1, &QAction::triggered, &TMainForm::Francais1Click);
+    on(Nederlands1, &QAction::triggered, &TMainForm::Nederlands1Click);
     on(bersetzen1, &QAction::triggered, &TMainForm::bersetzen1Click);
     on(Zollstattmm1, &QAction::triggered, &TMainForm::Zollstattmm1Click);
     on(ber1, &QAction::triggered, &TMainForm::ber1Click);

@@ -125,6 +125,8 @@ public:
     QAction *Sprache1 = nullptr;
     QAction *Deutsch1 = nullptr;
     QAction *English1 = nullptr;
+    QAction *Francais1 = nullptr;
+    QAction *Nederlands1 = nullptr;
     QActionGroup *LanguageGroup = nullptr;
     QAction *N4 = nullptr;
     QAction *bersetzen1 = nullptr;
@@ -195,6 +197,8 @@ public:
     void SaveOptionsLang();
     void Deutsch1Click();
     void English1Click();
+    void Francais1Click();
+    void Nederlands1Click();
     void Zollstattmm1Click();
     void bersetzen1Click();
 

@@ -70,6 +70,28 @@ void showRestartNotice(QWidget *parent)
     Dialogs().messageBox(parent, MessageText(1), MessageText(2), TMsgIcon::Information, TMsgButtons::Ok);
 }
 
+// The radio item of a language column, or null for a column that has none.
+QAction *languageItem(TMainForm *form, int column)
+{
+    QAction *const items[] = {form->Deutsch1, form->English1, form->Francais1, form->Nederlands1};
+    return column >= 0 && column < int(std::size(items)) ? items[column] : nullptr;
+}
+
+// What every language item does: tick it, make its column the active one and ask for the restart
+// in the new language. The windows keep their texts until then.
+void chooseLanguage(TMainForm *form, int column)
+{
+    if (form->dontchlang)
+        return;
+    const bool wasInch = form->isInchMode();
+    languageItem(form, column)->setChecked(true);
+    form->language = column;
+    // The lengths keep their physical size when the unit changes with the language.
+    if (wasInch != form->isInchMode())
+        convertLengths(form, wasInch, true);
+    showRestartNotice(form);
+}
+
 std::unique_ptr<QTranslator> &installedQtTranslator()
 {
     static std::unique_ptr<QTranslator> translator;
@@ -135,10 +157,9 @@ void TMainForm::LoadOptionsLang()
 
     languagesetto = options.language;
     dontchlang = true;
-    if (languagesetto == 1)
-        English1->setChecked(true);
-    else
-        Deutsch1->setChecked(true);
+    // A column without an item of its own (a table filled further by hand) leaves "Deutsch" ticked.
+    QAction *item = languageItem(this, languagesetto);
+    (item ? item : Deutsch1)->setChecked(true);
     dontchlang = false;
     Zollstattmm1->setChecked(options.millimetres);
 }
@@ -161,27 +182,22 @@ void TMainForm::SaveOptionsLang()
 
 void TMainForm::Deutsch1Click()
 {
-    if (dontchlang)
-        return;
-    const bool wasInch = isInchMode();
-    Deutsch1->setChecked(true);
-    language = 0;
-    // The lengths keep their physical size when the unit changes with the language.
-    if (wasInch != isInchMode())
-        convertLengths(this, wasInch, true);
-    showRestartNotice(this);
+    chooseLanguage(this, 0);
 }
 
 void TMainForm::English1Click()
 {
-    if (dontchlang)
-        return;
-    const bool wasInch = isInchMode();
-    English1->setChecked(true);
-    language = 1;
-    if (wasInch != isInchMode())
-        convertLengths(this, wasInch, true);
-    showRestartNotice(this);
+    chooseLanguage(this, 1);
+}
+
+void TMainForm::Francais1Click()
+{
+    chooseLanguage(this, 2);
+}
+
+void TMainForm::Nederlands1Click()
+{
+    chooseLanguage(this, 3);
 }
 
 void TMainForm::Zollstattmm1Click()

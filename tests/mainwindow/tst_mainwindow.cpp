@@ -168,6 +168,8 @@ private slots:
                 "Sprache1=Sprache",
                 "  Deutsch1=Deutsch",
                 "  English1=English",
+                "  Francais1=Français",
+                "  Nederlands1=Nederlands",
                 "  N4=-",
                 "  bersetzen1=Übersetzen...",
                 "  N5=-",
@@ -180,7 +182,8 @@ private slots:
             QVERIFY(sep->text().isEmpty()); // nothing drawn on the line
         }
         QVERIFY(!MainForm->ber1->menu());
-        QVERIFY(MainForm->Deutsch1->actionGroup() == MainForm->English1->actionGroup());
+        for (QAction *a : {MainForm->English1, MainForm->Francais1, MainForm->Nederlands1})
+            QVERIFY(a->actionGroup() == MainForm->Deutsch1->actionGroup());
         QVERIFY(MainForm->LanguageGroup->isExclusive());
         // The millimetre item ticks itself on each click.
         MainForm->Zollstattmm1->trigger();

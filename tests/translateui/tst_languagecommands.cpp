@@ -11,6 +11,7 @@
 #include <QAction>
 #include <QLabel>
 #include <QLibraryInfo>
+#include <QMenu>
 #include <QTableWidget>
 
 extern IsolatedEnvironment *TestEnv;
@@ -30,6 +31,26 @@ class TestLanguageCommands : public QObject
         return {{QStringLiteral("Bitte schließen Sie das Program und starten Sie es neu."),
                  QStringLiteral("Please close the program and start it again.")},
                 {QStringLiteral("Übersetzen"), QStringLiteral("Translate")}};
+    }
+    static Rows noticeInAllLanguages()
+    {
+        return {{QStringLiteral("Bitte schließen Sie das Program und starten Sie es neu."),
+                 QStringLiteral("Please close the program and start it again."),
+                 QStringLiteral("Veuillez fermer le programme et le redémarrer."),
+                 QStringLiteral("Sluit het programma en start het opnieuw.")},
+                {QStringLiteral("Übersetzen"),
+                 QStringLiteral("Translate"),
+                 QStringLiteral("Traduction"),
+                 QStringLiteral("Vertaling")}};
+    }
+    // The names of the ticked items of the language menu.
+    static QStringList tickedItems()
+    {
+        QStringList ticked;
+        for (QAction *a : MainForm->Sprache1Menu->actions())
+            if (a->isChecked() && a != MainForm->Zollstattmm1)
+                ticked << a->objectName();
+        return ticked;
     }
     void start(const QByteArray &options, const Rows &table = {})
     {
@@ -107,8 +128,7 @@ private slots:
     void firstStartIsGermanAndWritesZeros()
     {
         start(QByteArray());
-        QVERIFY(MainForm->Deutsch1->isChecked());
-        QVERIFY(!MainForm->English1->isChecked());
+        QCOMPARE(tickedItems(), QStringList{QStringLiteral("Deutsch1")});
         QVERIFY(!MainForm->Zollstattmm1->isChecked());
         QCOMPARE(MainForm->language, 0);
         QCOMPARE(MainForm->languagesetto, 0);
@@ -118,27 +138,112 @@ private slots:
     void storedSettingsAreRead_data()
     {
         QTest::addColumn<QByteArray>("bytes");
-        QTest::addColumn<bool>("english");
+        QTest::addColumn<QString>("ticked");
         QTest::addColumn<bool>("millimetres");
         QTest::addColumn<int>("language");
-        QTest::newRow("English, mm") << hexBytes("01 00 00 00 01") << true << true << 1;
-        QTest::newRow("English, inches") << hexBytes("01 00 00 00 00") << true << false << 1;
-        QTest::newRow("column 2: Deutsch stays ticked") << hexBytes("02 00 00 00 00") << false << false << 2;
-        QTest::newRow("cut file") << hexBytes("01 00") << false << false << 0;
+        QTest::newRow("English, mm") << hexBytes("01 00 00 00 01") << "English1" << true << 1;
+        QTest::newRow("English, inches") << hexBytes("01 00 00 00 00") << "English1" << false << 1;
+        QTest::newRow("French") << hexBytes("02 00 00 00 00") << "Francais1" << false << 2;
+        QTest::newRow("Dutch, mm") << hexBytes("03 00 00 00 01") << "Nederlands1" << true << 3;
+        QTest::newRow("column 4: Deutsch stays ticked")
+                << hexBytes("04 00 00 00 00") << "Deutsch1" << false << 4;
+        QTest::newRow("column 19: Deutsch stays ticked")
+                << hexBytes("13 00 00 00 00") << "Deutsch1" << false << 19;
+        QTest::newRow("cut file") << hexBytes("01 00") << "Deutsch1" << false << 0;
     }
     void storedSettingsAreRead()
     {
         QFETCH(QByteArray, bytes);
-        QFETCH(bool, english);
+        QFETCH(QString, ticked);
         QFETCH(bool, millimetres);
         QFETCH(int, language);
         start(bytes);
-        QCOMPARE(MainForm->English1->isChecked(), english);
-        QCOMPARE(MainForm->Deutsch1->isChecked(), !english);
+        QCOMPARE(tickedItems(), QStringList{ticked});
         QCOMPARE(MainForm->Zollstattmm1->isChecked(), millimetres);
         QCOMPARE(MainForm->languagesetto, language);
         QCOMPARE(MainForm->language, language);
         QVERIFY(d().messages.isEmpty());
+    }
+
+    // Each language item ticks itself alone, makes its column the active one, asks for the restart in
+    // that language, and its column is what the next start reads.
+    void languageItems_data()
+    {
+        QTest::addColumn<QByteArray>("stored");
+        QTest::addColumn<QString>("item");
+        QTest::addColumn<int>("column");
+        QTest::addColumn<QString>("notice");
+        QTest::addColumn<QString>("caption");
+        QTest::addColumn<QByteArray>("written");
+        QTest::newRow("Deutsch") << hexBytes("03 00 00 00 00") << "Deutsch1" << 0
+                                 << "Bitte schließen Sie das Program und starten Sie es neu."
+                                 << "Übersetzen" << hexBytes("00 00 00 00 00");
+        QTest::newRow("English") << hexBytes("00 00 00 00 01") << "English1" << 1
+                                 << "Please close the program and start it again."
+                                 << "Translate" << hexBytes("01 00 00 00 01");
+        QTest::newRow("Français") << QByteArray() << "Francais1" << 2
+                                  << "Veuillez fermer le programme et le redémarrer."
+                                  << "Traduction" << hexBytes("02 00 00 00 00");
+        QTest::newRow("Nederlands") << hexBytes("01 00 00 00 00") << "Nederlands1" << 3
+                                    << "Sluit het programma en start het opnieuw."
+                                    << "Vertaling" << hexBytes("03 00 00 00 00");
+        QTest::newRow("Français from column 7") << hexBytes("07 00 00 00 00") << "Francais1" << 2
+                                                << "Veuillez fermer le programme et le redémarrer."
+                                                << "Traduction" << hexBytes("02 00 00 00 00");
+    }
+    void languageItems()
+    {
+        QFETCH(QByteArray, stored);
+        QFETCH(QString, item);
+        QFETCH(int, column);
+        QFETCH(QString, notice);
+        QFETCH(QString, caption);
+        QFETCH(QByteArray, written);
+        start(stored, noticeInAllLanguages());
+        const QString labelBefore = MainForm->Label1->text();
+        MainForm->findChild<QAction *>(item)->trigger();
+        QCOMPARE(tickedItems(), QStringList{item});
+        QCOMPARE(MainForm->language, column);
+        QCOMPARE(d().messages.size(), 1);
+        const auto &m = d().messages.first();
+        QCOMPARE(m.text, notice);
+        QCOMPARE(m.caption, caption);
+        QCOMPARE(m.icon, TMsgIcon::Information);
+        QCOMPARE(m.buttons, TMsgButtons::Ok);
+        // The windows keep their texts until the next start.
+        QCOMPARE(MainForm->Label1->text(), labelBefore);
+        QCOMPARE(closeAndRead(), written);
+    }
+
+    // Inches belong to English alone: leaving English for another language brings millimetres back,
+    // and no other language switches to inches.
+    void inchesStayEnglish_data()
+    {
+        QTest::addColumn<QString>("first");
+        QTest::addColumn<QString>("second");
+        QTest::addColumn<double>("afterFirst");
+        QTest::addColumn<double>("afterSecond");
+        QTest::newRow("English, then French") << "English1"
+                                              << "Francais1" << 0.59 << 15.0;
+        QTest::newRow("English, then Dutch") << "English1"
+                                             << "Nederlands1" << 0.59 << 15.0;
+        QTest::newRow("French, then Dutch") << "Francais1"
+                                            << "Nederlands1" << 15.0 << 15.0;
+        QTest::newRow("Dutch, then English") << "Nederlands1"
+                                             << "English1" << 15.0 << 0.59;
+    }
+    void inchesStayEnglish()
+    {
+        QFETCH(QString, first);
+        QFETCH(QString, second);
+        QFETCH(double, afterFirst);
+        QFETCH(double, afterSecond);
+        start(QByteArray());
+        MainForm->findChild<QAction *>(first)->trigger();
+        QCOMPARE(MainForm->RandEd->value(), afterFirst);
+        MainForm->findChild<QAction *>(second)->trigger();
+        QCOMPARE(MainForm->RandEd->value(), afterSecond);
+        QCOMPARE(MainForm->isInchMode(), second == QLatin1String("English1"));
     }
 
     void choosingEnglishShowsTheNoticeInEnglish_data()
