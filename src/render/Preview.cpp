@@ -10,12 +10,14 @@
 #include "translate/translateunit.h"
 
 #include <QComboBox>
+#include <QIcon>
 #include <QImage>
 #include <QLabel>
 #include <QLineEdit>
 #include <QLocale>
 #include <QPaintEvent>
 #include <QPainter>
+#include <QPixmap>
 #include <QScrollArea>
 #include <QScrollBar>
 #include <QTimer>
@@ -47,6 +49,48 @@ QString PageSizeLabelText(int pageWidth,
     }
     return loc.toString(PagePixelsToMm(pageWidth, printerDpi), 'f', 2) + mmText + QStringLiteral(" x ")
            + loc.toString(PagePixelsToMm(pageHeight, printerDpi), 'f', 2) + mmText;
+}
+
+int WholeSheetZoom(int pageWidth,
+                   int pageHeight,
+                   int screenDpi,
+                   int printerDpi,
+                   const QSize &area,
+                   int minZoom,
+                   int maxZoom)
+{
+    // The same truncated extents the paint routine computes, so the answer is exact at the edge.
+    for (int zoom = maxZoom; zoom > minZoom; --zoom) {
+        if (SheetExtent(pageWidth, screenDpi, printerDpi, zoom) + 2 * Band <= area.width()
+            && SheetExtent(pageHeight, screenDpi, printerDpi, zoom) + 2 * Band <= area.height())
+            return zoom;
+    }
+    return minZoom;
+}
+
+QIcon WholeSheetIcon()
+{
+    QIcon icon = QIcon::fromTheme(QStringLiteral("zoom-fit-best"));
+    if (!icon.isNull())
+        return icon;
+    // Drawn when the desktop's icon theme has none.
+    for (int size : {16, 24, 32}) {
+        QPixmap pixmap(size, size);
+        pixmap.fill(Qt::transparent);
+        QPainter p(&pixmap);
+        const qreal u = size / 16.0;
+        p.setPen(QPen(Qt::black, u));
+        p.setBrush(Qt::white);
+        p.drawRect(QRectF(4 * u, 5 * u, 8 * u, 6 * u));
+        const qreal m = 1.5 * u, l = 3 * u, e = size - m;
+        p.drawPolyline(QPolygonF{{m, m + l}, {m, m}, {m + l, m}});
+        p.drawPolyline(QPolygonF{{e - l, m}, {e, m}, {e, m + l}});
+        p.drawPolyline(QPolygonF{{m, e - l}, {m, e}, {m + l, e}});
+        p.drawPolyline(QPolygonF{{e - l, e}, {e, e}, {e, e - l}});
+        p.end();
+        icon.addPixmap(pixmap);
+    }
+    return icon;
 }
 
 quint64 PreviewSheetDrawings()
@@ -120,6 +164,20 @@ void TMainForm::PaintBox1MouseDown()
 void TMainForm::ZoomEdChange()
 {
     PaintBox1Paint(nullptr);
+}
+
+void TMainForm::GanzesBlatt1Click()
+{
+    TPrinter &printer = Printer();
+    const int zoom = WholeSheetZoom(printer.pageWidth(),
+                                    printer.pageHeight(),
+                                    logicalDpiX(),
+                                    printer.resolutionX(),
+                                    ScrollBox1->maximumViewportSize(),
+                                    int(ZoomEd->minimum()),
+                                    int(ZoomEd->maximum()));
+    // Through the field, so everything follows as for a typed zoom.
+    ZoomEd->setValue(zoom);
 }
 
 void TMainForm::InfoEdChange()

@@ -3,7 +3,9 @@
 #include <QString>
 #include <QtGlobal>
 
+class QIcon;
 class QLocale;
+class QSize;
 class PictureCache;
 struct EnvelopeValue;
 class TMainForm;
@@ -17,6 +19,20 @@ QString PageSizeLabelText(int pageWidth,
                           const QString &mmText,
                           const QString &inchText,
                           const QLocale &locale);
+
+// The largest zoom from minZoom to maxZoom at which a printable page of pageWidth x pageHeight printer
+// pixels (printerDpi), drawn at screenDpi with the preview's band around it, fits an area of the given
+// size without scroll bars; minZoom when not even that fits.
+int WholeSheetZoom(int pageWidth,
+                   int pageHeight,
+                   int screenDpi,
+                   int printerDpi,
+                   const QSize &area,
+                   int minZoom,
+                   int maxZoom);
+
+// The picture of the whole-sheet command: a sheet between four corner marks.
+QIcon WholeSheetIcon();
 
 // The envelope as the main window's controls hold it right now.
 EnvelopeValue EnvelopeFromControls(const TMainForm &form);

@@ -12,6 +12,7 @@
 #include "print/KopienFUnit.h"
 #include "render/PaintBox.h"
 #include "render/PaperFormats.h"
+#include "render/Preview.h"
 #include "translate/TranslateFUnit.h"
 #include "translate/TranslateWalk.h"
 #include "translate/translateunit.h"
@@ -34,6 +35,7 @@
 #include <QScrollBar>
 #include <QStyle>
 #include <QTimer>
+#include <QToolButton>
 #include <QVBoxLayout>
 #include <QWheelEvent>
 
@@ -266,8 +268,18 @@ void TMainForm::createControls()
                          themed("preferences-desktop-font", QStyle::SP_FileDialogListView),
                          153,
                          Panel1);
-    for (QWidget *w :
-         std::initializer_list<QWidget *>{Label3, ZoomEd, Label4, ComboBox1, Schrift1Btn, Schrift2Btn})
+    // The whole-sheet command sits beside the zoom it sets; the walk reaches its texts through the
+    // action.
+    GanzesBlatt1 = own(new QAction(WholeSheetIcon(), QStringLiteral("Ganzes Blatt"), this),
+                       QStringLiteral("GanzesBlatt1"));
+    GanzesBlatt1->setToolTip(QStringLiteral("Ganzes Blatt (Strg+0)"));
+    GanzesBlatt1->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_0));
+    GanzesBlattBtn = new QToolButton(Panel1);
+    GanzesBlattBtn->setObjectName(QStringLiteral("GanzesBlattBtn"));
+    GanzesBlattBtn->setDefaultAction(GanzesBlatt1);
+    GanzesBlattBtn->setAutoRaise(true);
+    for (QWidget *w : std::initializer_list<QWidget *>{
+                 Label3, ZoomEd, GanzesBlattBtn, Label4, ComboBox1, Schrift1Btn, Schrift2Btn})
         row2->addWidget(w);
     row2->addStretch(1);
     rows->addLayout(row2);
@@ -367,6 +379,7 @@ void TMainForm::createControls()
                BildBreiteEd, ComboBox2,   HochformatCheck, EmpfProEd, EmpfPro2Ed};
     for (size_t i = 0; i + 1 < std::size(order); ++i)
         setTabOrder(order[i], order[i + 1]);
+    setTabOrder(ZoomEd, GanzesBlattBtn);
 
     resize(715, 540 + menuBar()->sizeHint().height());
     // The designed position at the first start: centred (the placement memory moves it later).
@@ -483,6 +496,7 @@ void TMainForm::connectHandlers()
     on(FilenameEdit1, &TFilenameEdit::textChanged, &TMainForm::FilenameEdit1Change);
     on(InfoEd, &QLineEdit::textChanged, &TMainForm::InfoEdChange);
     on(ZoomEd, &QDoubleSpinBox::valueChanged, &TMainForm::ZoomEdChange);
+    on(GanzesBlatt1, &QAction::triggered, &TMainForm::GanzesBlatt1Click);
     for (TRxSpinEdit *s : {RandEd, BildRandEd, BildBreiteEd, EmpfProEd, EmpfPro2Ed})
         on(s, &QDoubleSpinBox::valueChanged, &TMainForm::RandEdChange);
     // A list set by the program fires no change event: only the user's choice does.

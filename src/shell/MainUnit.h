@@ -16,6 +16,7 @@ class QPainter;
 class QPaintEvent;
 class QScrollArea;
 class QTimer;
+class QToolButton;
 class QWheelEvent;
 class TBitBtnXP;
 class TFilenameEdit;
@@ -61,6 +62,7 @@ public:
     TMemo *Memo2 = nullptr;
     QLabel *Label3 = nullptr;
     TRxSpinEdit *ZoomEd = nullptr;
+    QToolButton *GanzesBlattBtn = nullptr; // shows GanzesBlatt1
     QLabel *Label4 = nullptr;
     QComboBox *ComboBox1 = nullptr;
     TBitBtnXP *Schrift1Btn = nullptr;
@@ -133,6 +135,7 @@ public:
     QAction *N5 = nullptr;
     QAction *Zollstattmm1 = nullptr;
     QAction *ber1 = nullptr;
+    QAction *GanzesBlatt1 = nullptr; // the zoom at which the whole sheet fits, Ctrl+0
 
     // Inch mode: English active and "mm statt Zoll im Englischen" unticked.
     bool isInchMode() const;
@@ -159,6 +162,7 @@ public:
     void PaintBox1Paint(QPaintEvent *event);
     void PaintBox1MouseDown();
     void ZoomEdChange();
+    void GanzesBlatt1Click();
     void InfoEdChange();
     void RandEdChange();
     void Schrift1BtnClick();
