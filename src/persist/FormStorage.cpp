@@ -224,6 +224,7 @@ bool TFormStorage::eventFilter(QObject *watched, QEvent *event)
 
 void TFormStorage::restorePlacement()
 {
+    m_restored = false;
     if (!m_form)
         return;
     auto store = openStore();
@@ -263,6 +264,7 @@ void TFormStorage::restorePlacement()
         const QRect r(QPoint(norm[0], norm[1]), QSize(int(width), int(height)));
         const bool fixedSize = m_form->minimumSize() == m_form->maximumSize();
         m_form->setGeometry(keptOnScreen(fixedSize ? QRect(r.topLeft(), m_form->size()) : r));
+        m_restored = true;
     }
     m_form->setWindowState((m_form->windowState() & ~SizeStates) | wanted);
 }

@@ -26,6 +26,9 @@ public:
     // What happens before each showing, and on closing (ending: at program end).
     void restorePlacement();
     void savePlacement(bool ending);
+    // Whether the last showing took a stored rectangle (without one the window keeps the size and
+    // place the program gave it).
+    bool placementRestored() const { return m_restored; }
 
     // The store the records live in.
     static std::unique_ptr<QSettings> openStore();
@@ -39,6 +42,7 @@ private:
     QPointer<QWidget> m_form;
     QString m_windowClass;
     bool m_due = false; // shown since the record was last written
+    bool m_restored = false;
 };
 
 // Up to four integers in the form "%d,%d,%d,%d", read the way a scanf of that format reads them:

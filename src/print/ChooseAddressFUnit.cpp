@@ -41,7 +41,8 @@ TBitBtnXP *makeButton(TChooseAddressForm *form,
                       QWidget *parent)
 {
     auto *b = form->own(new TBitBtnXP(caption, icon, parent), name);
-    b->setMinimumSize(width, 25);
+    // The designed width is the least one; the caption is never cut.
+    b->setMinimumSize(qMax(width, b->sizeHint().width()), 25);
     b->setSizePolicy(QSizePolicy::Expanding, QSizePolicy::Fixed);
     b->setFixedHeight(qMax(25, b->sizeHint().height()));
     b->modalResult = modalResult;

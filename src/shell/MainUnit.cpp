@@ -10,6 +10,7 @@
 #include "persist/FormStorage.h"
 #include "print/ChooseAddressFUnit.h"
 #include "print/KopienFUnit.h"
+#include "print/Printer.h"
 #include "render/PaintBox.h"
 #include "render/PaperFormats.h"
 #include "render/Preview.h"
@@ -70,9 +71,10 @@ QLabel *makeLabel(TMainForm *f, const QString &name, const QString &caption, QWi
     return f->own(new QLabel(caption, parent), name);
 }
 
+// The designed width is the least one; a list still shows its longest item whole.
 void fixWidth(QWidget *w, int width)
 {
-    w->setMinimumWidth(width);
+    w->setMinimumWidth(qobject_cast<QComboBox *>(w) ? qMax(width, w->sizeHint().width()) : width);
     w->setSizePolicy(QSizePolicy::Preferred, w->sizePolicy().verticalPolicy());
 }
 
@@ -142,7 +144,7 @@ void TMainForm::createControls()
                          int width,
                          QWidget *parent) {
         auto *b = own(new TBitBtnXP(caption, icon, parent), name);
-        b->setMinimumSize(width, 25);
+        b->setMinimumSize(qMax(width, b->sizeHint().width()), 25);
         return b;
     };
     BitBtn3 = button(QStringLiteral("BitBtn3"),
@@ -559,6 +561,43 @@ void TMainForm::FormShow()
         TranslateComponentTree(Application);
     Application->Title = TranslateText(Application->Title);
     infirst = true;
+    // The texts are final now; without a placement of its own the window takes the room it needs.
+    if (!FormStorage1->placementRestored())
+        placeForFirstStart();
+}
+
+void TMainForm::placeForFirstStart()
+{
+    // The walk has changed least widths: the layouts take them before anything is measured.
+    QCoreApplication::sendPostedEvents(nullptr, QEvent::LayoutRequest);
+    TPrinter &printer = Printer();
+    const int D = logicalDpiX();
+    const int R = printer.resolutionX();
+    const double Z = ZoomEd->textValue();
+    // The sheet with the preview's band around it, below the menu, the button bar and the settings.
+    const QSize sheet(SheetExtent(printer.pageWidth(), D, R, Z) + 16,
+                      SheetExtent(printer.pageHeight(), D, R, Z) + 16);
+    const int above
+            = menuBar()->sizeHint().height() + Panel2->sizeHint().height() + Panel1->sizeHint().height();
+    const QSize needed(qMax(minimumSizeHint().width(), sheet.width()), above + sheet.height());
+    const QSize designed(715, 540 + menuBar()->sizeHint().height());
+
+    QScreen *screen = this->screen() ? this->screen() : QGuiApplication::primaryScreen();
+    if (!screen)
+        return;
+    const QRect free = screen->availableGeometry();
+    // The desktop's frame is known only once the window is on screen: room for a title bar is kept.
+    QSize frame = frameGeometry().size() - geometry().size();
+    if (frame.isEmpty())
+        frame = QSize(8, 8 + style()->pixelMetric(QStyle::PM_TitleBarHeight, nullptr, this));
+    const QSize room = free.size() - frame;
+    const QSize size(qMax(designed.width(), qMin(needed.width(), room.width())),
+                     qMax(designed.height(), qMin(needed.height(), room.height())));
+    resize(size);
+    // Centred; a window larger than the free area keeps its title bar on the screen.
+    const QSize outer = this->size() + frame;
+    move(free.left() + qMax(0, (free.width() - outer.width()) / 2),
+         free.top() + qMax(0, (free.height() - outer.height()) / 2));
 }
 
 void TMainForm::FormClose()

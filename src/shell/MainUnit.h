@@ -214,6 +214,9 @@ protected:
 
 private:
     void createControls();
+    // At the first start: the size that shows the settings and the whole sheet where the screen
+    // allows, never below the designed size, centred.
+    void placeForFirstStart();
     void createMenu();
     void connectHandlers();
 };

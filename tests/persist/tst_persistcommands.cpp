@@ -415,12 +415,12 @@ private slots:
     void mainWindowPlacementSurvivesARestart()
     {
         MainForm->show();
-        MainForm->setGeometry(40, 50, 730, 570);
+        MainForm->setGeometry(10, 20, 780, 570);
         MainForm->close();
         DestroyApplicationWindows();
         CreateApplicationWindows();
         MainForm->show();
-        QCOMPARE(MainForm->geometry(), QRect(40, 50, 730, 570));
+        QCOMPARE(MainForm->geometry(), QRect(10, 20, 780, 570));
     }
 
     void listWindowLeftOpenIsWrittenAtTheEnd()

@@ -17,6 +17,7 @@
 #include <QComboBox>
 #include <QDate>
 #include <QDialog>
+#include <QDirIterator>
 #include <QFrame>
 #include <QGroupBox>
 #include <QLabel>
@@ -319,7 +320,19 @@ private slots:
         QSet<QString> collected(added.begin(), added.end());
         collected.remove(yearLine());
         const QSet<QString> missingInTable = collected - delivered;
-        const QSet<QString> notOnScreen = delivered - collected;
+        QSet<QString> notOnScreen = delivered - collected;
+        // Texts of messages, questions and errors appear when a command needs them: their rows are
+        // kept as long as the program's source still holds them.
+        const QString sources = programSources();
+        for (auto it = notOnScreen.begin(); it != notOnScreen.end();) {
+            QString literal = *it;
+            literal.replace(QLatin1Char('\\'), QStringLiteral("\\\\"))
+                    .replace(QLatin1Char('"'), QStringLiteral("\\\""));
+            if (sources.contains(QLatin1Char('"') + literal + QLatin1Char('"')))
+                it = notOnScreen.erase(it);
+            else
+                ++it;
+        }
         QVERIFY2(missingInTable.isEmpty(),
                  qPrintable(QStringLiteral("not in translate.tsv: ")
                             + QStringList(missingInTable.begin(), missingInTable.end()).join(" | ")));
@@ -439,6 +452,7 @@ private slots:
     void translatedTextsAreNotCut_data()
     {
         QTest::addColumn<QByteArray>("options");
+        QTest::newRow("German") << hexBytes("00 00 00 00 00");
         QTest::newRow("English") << hexBytes("01 00 00 00 00");
         QTest::newRow("French") << hexBytes("02 00 00 00 00");
         QTest::newRow("Dutch") << hexBytes("03 00 00 00 00");
@@ -485,6 +499,22 @@ private:
         if (!tsv.open(QIODevice::ReadOnly) || !ParseTsvTable(tsv.readAll(), table, error))
             return {};
         return table.rows;
+    }
+    // Every source file of the program, one after the other.
+    static QString programSources()
+    {
+        QString all;
+        QDirIterator it(QFileInfo(QStringLiteral(KUVERTINO_SOURCE_TSV)).absolutePath()
+                                + QStringLiteral("/../../src"),
+                        {QStringLiteral("*.cpp"), QStringLiteral("*.h")},
+                        QDir::Files,
+                        QDirIterator::Subdirectories);
+        while (it.hasNext()) {
+            QFile f(it.next());
+            if (f.open(QIODevice::ReadOnly))
+                all += QString::fromUtf8(f.readAll());
+        }
+        return all;
     }
     static QString yearLine() { return AboutBox ? AboutBox->Copyright->text() : QString(); }
 
