@@ -403,33 +403,52 @@ private slots:
             QCOMPARE(a->isChecked(), a->objectName() == ticked);
     }
 
-    // In English with the table delivered beside the program, no window shows a German text, and
-    // nothing new reaches the table but the year line of the information dialog (a name and a year).
-    void englishWithDeliveredTableShowsNoGerman()
+    // In every shipped language, with the table delivered beside the program, no window shows a
+    // German text: every visible text is one of that language's column. Nothing new reaches the
+    // table but the year line of the information dialog (a name and a year).
+    void walkLeavesNoGerman_data()
     {
+        QTest::addColumn<QByteArray>("options");
+        QTest::addColumn<int>("column");
+        QTest::addColumn<QString>("recipient");
+        QTest::addColumn<QString>("file");
+        QTest::newRow("English") << hexBytes("01 00 00 00 01") << 1 << "Recipient:"
+                                 << "File";
+        QTest::newRow("French") << hexBytes("02 00 00 00 00") << 2 << "Destinataire\u00A0:"
+                                << "Fichier";
+        QTest::newRow("Dutch") << hexBytes("03 00 00 00 00") << 3 << "Ontvanger:"
+                               << "Bestand";
+    }
+    void walkLeavesNoGerman()
+    {
+        QFETCH(QByteArray, options);
+        QFETCH(int, column);
+        QFETCH(QString, recipient);
+        QFETCH(QString, file);
         const QList<QStringList> delivered = deliveredTable();
         QVERIFY(!delivered.isEmpty());
         QVERIFY(writeBytes(tablePath(), tableBytes(delivered)));
-        QVERIFY(writeOptions(hexBytes("01 00 00 00 01")));
+        QVERIFY(writeOptions(options));
         CreateApplicationWindows();
         MainForm->show();
+        QCOMPARE(MainForm->language, column);
 
-        QStringList emptyEnglish;
+        QStringList untranslated;
         for (const QStringList &row : delivered) {
-            if (row.value(1).isEmpty())
-                emptyEnglish << row.value(0);
+            if (row.value(column).isEmpty())
+                untranslated << row.value(0);
         }
-        QVERIFY2(emptyEnglish.isEmpty(), qPrintable(emptyEnglish.join(" | ")));
+        QVERIFY2(untranslated.isEmpty(), qPrintable(untranslated.join(" | ")));
         QStringList added = germanColumn(readTable(tablePath())).mid(delivered.size());
         added.removeAll(yearLine());
         QVERIFY2(added.isEmpty(), qPrintable(QStringLiteral("new German texts: ") + added.join(" | ")));
 
-        QSet<QString> english;
+        QSet<QString> translated;
         for (const QStringList &row : delivered)
-            english.insert(row.value(1));
+            translated.insert(row.value(column));
         QStringList stayedGerman;
         auto check = [&](const QString &where, const QString &text) {
-            if (!text.isEmpty() && text != yearLine() && !english.contains(text))
+            if (!text.isEmpty() && text != yearLine() && !translated.contains(text))
                 stayedGerman << where + QStringLiteral(": ") + text;
         };
         for (QObject *window : Application->Components) {
@@ -442,8 +461,8 @@ private slots:
         for (int n : {1, 2, 6, 7, 8, 9, 10, 11, 12, 13, 29, 30, 31})
             check(QStringLiteral("message %1").arg(n), MessageText(n));
         QVERIFY2(stayedGerman.isEmpty(), qPrintable(stayedGerman.join(QLatin1Char('\n'))));
-        QCOMPARE(MainForm->Label1->text(), QStringLiteral("Recipient:"));
-        QCOMPARE(MainForm->Datei1Menu->title(), QStringLiteral("File"));
+        QCOMPARE(MainForm->Label1->text(), recipient);
+        QCOMPARE(MainForm->Datei1Menu->title(), file);
         QVERIFY(!AboutBox->ProgramIcon->pixmap().isNull());
     }
 
