@@ -1,8 +1,10 @@
 #include "FormStorage.h"
 
 #include "shell/Dialogs.h"
+#include "translate/translateunit.h"
 
 #include <QCoreApplication>
+#include <QDir>
 #include <QEvent>
 #include <QFileInfo>
 #include <QGuiApplication>
@@ -65,13 +67,16 @@ std::optional<QString> readScreenValue(const QSettings &store, const QString &na
     return std::nullopt;
 }
 
+// what: our sentence, with %1 for the store's file; then the store's own reason.
 void reportStoreError(const QSettings &store, const QString &what)
 {
     if (store.status() == QSettings::NoError)
         return;
-    const QString reason = store.status() == QSettings::AccessError ? QStringLiteral("access denied")
-                                                                    : QStringLiteral("format error");
-    ShowErrorReport(QStringLiteral("%1 \"%2\" (%3)").arg(what, store.fileName(), reason));
+    const QString reason = store.status() == QSettings::AccessError
+                                   ? TranslateText(QStringLiteral("Zugriff verweigert"))
+                                   : TranslateText(QStringLiteral("Formatfehler"));
+    ShowErrorReport(TranslateText(what).arg(QDir::toNativeSeparators(store.fileName())) + QStringLiteral(" (")
+                    + reason + QLatin1Char(')'));
 }
 
 QRect normalRect(const QWidget *form)
@@ -229,7 +234,7 @@ void TFormStorage::restorePlacement()
         return;
     auto store = openStore();
     store->beginGroup(group());
-    reportStoreError(*store, QStringLiteral("Cannot read the window placement from"));
+    reportStoreError(*store, QStringLiteral("Die Fensterposition kann nicht aus „%1“ gelesen werden."));
     if (readInt(*store, FormVersionName, 0) < 0)
         return;
 
@@ -295,5 +300,5 @@ void TFormStorage::savePlacement(bool ending)
     store->setValue(VisibleName, ending ? QStringLiteral("1") : QStringLiteral("0"));
     store->endGroup();
     store->sync();
-    reportStoreError(*store, QStringLiteral("Cannot write the window placement to"));
+    reportStoreError(*store, QStringLiteral("Die Fensterposition kann nicht in „%1“ gespeichert werden."));
 }

@@ -271,9 +271,16 @@ private slots:
         // Once as the record is read before the showing, once as it is written on closing.
         QCOMPARE(dialogs->messages.size(), 2);
         QCOMPARE(dialogs->messages[0].icon, TMsgIcon::Error);
-        QVERIFY(dialogs->messages[0].text.startsWith(QStringLiteral("Cannot read the window placement")));
+        const QString name = QDir::toNativeSeparators(file);
+        QCOMPARE(
+                dialogs->messages[0].text,
+                QStringLiteral("Die Fensterposition kann nicht aus „%1“ gelesen werden. (Zugriff verweigert)")
+                        .arg(name));
         QCOMPARE(dialogs->messages[1].icon, TMsgIcon::Error);
-        QVERIFY(dialogs->messages[1].text.startsWith(QStringLiteral("Cannot write the window placement")));
+        QCOMPARE(dialogs->messages[1].text,
+                 QStringLiteral(
+                         "Die Fensterposition kann nicht in „%1“ gespeichert werden. (Zugriff verweigert)")
+                         .arg(name));
     }
 
 private:
