@@ -568,8 +568,10 @@ void TMainForm::FormShow()
 
 void TMainForm::placeForFirstStart()
 {
-    // The walk has changed least widths: the layouts take them before anything is measured.
-    QCoreApplication::sendPostedEvents(nullptr, QEvent::LayoutRequest);
+    // The walk has changed least widths: the layouts take them before anything is measured. Each
+    // level passes the request on to its parent's layout in a new event, one level per round.
+    for (int level = 0; level < 6; ++level)
+        QCoreApplication::sendPostedEvents(nullptr, QEvent::LayoutRequest);
     TPrinter &printer = Printer();
     const int D = logicalDpiX();
     const int R = printer.resolutionX();
