@@ -3,7 +3,7 @@
 
 #include "SequentialDevice.h"
 #include "shell/Errors.h"
-#include "shell/velmora.h"
+#include "persist/BinaryIO.h"
 
 #include <QBuffer>
 #include <QtEndian>

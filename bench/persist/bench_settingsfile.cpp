@@ -1,6 +1,7 @@
 // Writing and reading options.dat with a long address list: the file is written after every address
 // stored, so this is what one "Speichern" costs. Median of repeated runs on a temporary folder.
 
+#include "persist/AtomicFile.h"
 #include "persist/SettingsFile.h"
 
 #include <QCoreApplication>
@@ -38,7 +39,7 @@ int main(int argc, char *argv[])
         for (int r = 0; r < runs; ++r) {
             QElapsedTimer t;
             t.start();
-            if (!WriteFileAtomically(path, [&s](QIODevice &out) { WriteSettingsFile(out, s); }))
+            if (!WriteFileAtomically(path, TFileDurability::Synced, [&s](QIODevice &out) { WriteSettingsFile(out, s); }))
                 return 1;
             writes.push_back(t.nsecsElapsed() / 1e6);
             t.restart();

@@ -200,7 +200,7 @@ private slots:
             MainForm->LoadOptionsFile(work("empty.kvt"));
             QFAIL("an empty file must raise");
         } catch (const EInOutError &e) {
-            QCOMPARE(e.message(), QStringLiteral("Read beyond end of file"));
+            QCOMPARE(e.message(), QStringLiteral("Lesen über das Dateiende hinaus"));
         }
         QCOMPARE(MainForm->Memo1->text(), QStringLiteral("bleibt"));
         MainForm->LoadOptionsFile(work("nothing-here.kvt"));
@@ -407,7 +407,7 @@ private slots:
         writeBytes(optionsDat(), golden("full.kvt").left(FullEndOfField8 + 5));
         MainForm->show();
         QCOMPARE((*m_dialogs)->messages.size(), 1);
-        QCOMPARE((*m_dialogs)->messages[0].text, QStringLiteral("Read beyond end of file"));
+        QCOMPARE((*m_dialogs)->messages[0].text, QStringLiteral("Lesen über das Dateiende hinaus"));
         QVERIFY(!MainForm->infirst);
         QCOMPARE(MainForm->Memo1->text(), QStringLiteral("Herrn Max Müller\r\nHauptstraße 1\r\n12345 Köln"));
     }

@@ -376,7 +376,7 @@ private slots:
             TIndexEntry *e = bucket.at(i);
             got.append(QStringView(e->text).toString());
             QCOMPARE(got.last(), texts[e->row]); // entries move whole
-            delete[] e->text;
+            FreeTextCopy(e->text);
         }
         QStringList expected = texts;
         std::sort(expected.begin(), expected.end(), [](const QString &a, const QString &b) {
