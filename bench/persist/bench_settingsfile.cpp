@@ -39,7 +39,8 @@ int main(int argc, char *argv[])
         for (int r = 0; r < runs; ++r) {
             QElapsedTimer t;
             t.start();
-            if (!WriteFileAtomically(path, TFileDurability::Synced, [&s](QIODevice &out) { WriteSettingsFile(out, s); }))
+            if (!WriteFileAtomically(
+                        path, TFileDurability::Synced, [&s](QIODevice &out) { WriteSettingsFile(out, s); }))
                 return 1;
             writes.push_back(t.nsecsElapsed() / 1e6);
             t.restart();

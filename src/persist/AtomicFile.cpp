@@ -263,7 +263,8 @@ bool replace(const QString &fname, TFileDurability durability, const QByteArray 
         return writeInPlace(target, fname, durability, bytes, whyNot);
     }
     if (exists) {
-        if ((st.st_uid != ::geteuid() || st.st_gid != ::getegid()) && ::fchown(temp.fd, st.st_uid, st.st_gid) != 0) {
+        if ((st.st_uid != ::geteuid() || st.st_gid != ::getegid())
+            && ::fchown(temp.fd, st.st_uid, st.st_gid) != 0) {
             // Only the owner's own permissions can be kept then; the content is written all the same.
         }
         ::fchmod(temp.fd, st.st_mode & 07777);

@@ -192,7 +192,8 @@ void TMainForm::SaveOptions()
     // Written after every change, once per record of a CSV load: a sync each time would cost far
     // more than the write. A failed write or a killed program still keeps a whole file; a silent
     // failure to create it is as with SaveOptionsFile.
-    writeOptionsFile(*this, GetProgramDir(true) + QStringLiteral("options.dat"), TFileDurability::Fast, nullptr);
+    writeOptionsFile(
+            *this, GetProgramDir(true) + QStringLiteral("options.dat"), TFileDurability::Fast, nullptr);
 }
 
 void TMainForm::LoadOptions()

@@ -78,12 +78,14 @@ TSettingsReadResult ReadSettingsFile(QIODevice &file)
             {FieldInfoLine, true, [&] { ReadWideRecord(file, v.infoLine); }},
             {FieldRecipientAcross, true, [&] { v.recipientAcross = ReadFloat64(file); }},
             {FieldRecipientDown, true, [&] { v.recipientDown = ReadFloat64(file); }},
-            {FieldAddressCount, true,
+            {FieldAddressCount,
+             true,
              [&] {
                  addressCount = ReadInt32(file);
                  v.addresses.clear();
              }},
-            {FieldAddresses, false,
+            {FieldAddresses,
+             false,
              [&] {
                  for (qint32 i = 0; i < addressCount; ++i) {
                      QString a;

@@ -2,7 +2,6 @@
 
 #include "Dialogs.h"
 
-
 #include <cstdlib>
 #include <cstring>
 #include <limits>

@@ -106,7 +106,8 @@ QByteArray SerializeLanguageOptions(const TLanguageOptions &options)
 bool WriteLanguageOptions(const QString &fname, const TLanguageOptions &options)
 {
     const QByteArray bytes = SerializeLanguageOptions(options);
-    return WriteFileAtomically(fname, TFileDurability::Synced, [&bytes](QIODevice &out) { WriteBytes(out, bytes); });
+    return WriteFileAtomically(
+            fname, TFileDurability::Synced, [&bytes](QIODevice &out) { WriteBytes(out, bytes); });
 }
 
 bool InstallQtTranslation(int language)

@@ -388,7 +388,8 @@ private slots:
                 LimitedDevice dev(n, &out);
                 WriteSettingsFile(dev, fullSettings());
             };
-            QVERIFY_THROWS_EXCEPTION(EInOutError, WriteFileAtomically(path, TFileDurability::Synced, failingWrite));
+            QVERIFY_THROWS_EXCEPTION(EInOutError,
+                                     WriteFileAtomically(path, TFileDurability::Synced, failingWrite));
             QFile f(path);
             QVERIFY(f.open(QIODevice::ReadOnly));
             QVERIFY2(f.readAll() == previous, QByteArray::number(n));
@@ -396,7 +397,9 @@ private slots:
         // No temporary files are left beside it.
         QCOMPARE(QDir(dir.path()).entryList(QDir::Files | QDir::Hidden),
                  QStringList{QStringLiteral("brief.kvt")});
-        QVERIFY(WriteFileAtomically(path, TFileDurability::Synced, [](QIODevice &out) { WriteSettingsFile(out, fullSettings()); }));
+        QVERIFY(WriteFileAtomically(path, TFileDurability::Synced, [](QIODevice &out) {
+            WriteSettingsFile(out, fullSettings());
+        }));
         QFile f(path);
         QVERIFY(f.open(QIODevice::ReadOnly));
         QCOMPARE(f.readAll(), bytes);
@@ -422,7 +425,9 @@ private slots:
         QCOMPARE(setrlimit(RLIMIT_FSIZE, &small), 0);
         bool raised = false;
         try {
-            WriteFileAtomically(path, TFileDurability::Synced, [](QIODevice &out) { WriteSettingsFile(out, fullSettings()); });
+            WriteFileAtomically(path, TFileDurability::Synced, [](QIODevice &out) {
+                WriteSettingsFile(out, fullSettings());
+            });
         } catch (const EInOutError &) {
             raised = true;
         }

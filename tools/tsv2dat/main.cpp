@@ -32,7 +32,10 @@ int main(int argc, char *argv[])
     try {
         const QByteArray bytes = TranslationFileBytes(table);
         if (WriteFileAtomically(
-                    out, TFileDurability::Synced, [&bytes](QIODevice &file) { WriteBytes(file, bytes); }, &whyNot))
+                    out,
+                    TFileDurability::Synced,
+                    [&bytes](QIODevice &file) { WriteBytes(file, bytes); },
+                    &whyNot))
             return 0;
     } catch (const EInOutError &e) {
         whyNot = e.message();
