@@ -1,3 +1,5 @@
+#include "FileSizeLimit.h"
+
 #include "persist/AtomicFile.h"
 #include "shell/Errors.h"
 
@@ -112,21 +114,6 @@ struct StepRecorder
             s.append(std::get<2>(h));
         return s;
     }
-};
-
-// Sets a file-size limit that acts as a full disk, and takes it away again.
-struct FileSizeLimit
-{
-    rlimit saved{};
-    explicit FileSizeLimit(rlim_t bytes)
-    {
-        std::signal(SIGXFSZ, SIG_IGN);
-        getrlimit(RLIMIT_FSIZE, &saved);
-        rlimit small = saved;
-        small.rlim_cur = bytes;
-        setrlimit(RLIMIT_FSIZE, &small);
-    }
-    ~FileSizeLimit() { setrlimit(RLIMIT_FSIZE, &saved); }
 };
 
 } // namespace
