@@ -1,4 +1,6 @@
 #include "ScriptedDialogs.h"
+#include "persist/AtomicFile.h"
+#include "persist/BinaryIO.h"
 #include "shell/Errors.h"
 #include "shell/velmora.h"
 #include "translate/translateunit.h"
@@ -8,6 +10,11 @@
 #include <QRandomGenerator>
 #include <QTemporaryDir>
 #include <QTest>
+
+#include <fcntl.h>
+#include <linux/fs.h>
+#include <sys/ioctl.h>
+#include <unistd.h>
 
 #include <csignal>
 #include <sys/resource.h>
@@ -68,6 +75,23 @@ QStringList indexTexts(int bucket)
     while (b->WhileNext())
         texts.append(QStringView(CurrentEntry->text).toString());
     return texts;
+}
+
+// Sets or clears a folder's immutable flag (root on ext4): no file can be made in it, while the
+// files in it stay writable.
+bool setImmutable(const QString &folder, bool on)
+{
+    const int fd = ::open(QFile::encodeName(folder).constData(), O_RDONLY | O_DIRECTORY);
+    if (fd < 0)
+        return false;
+    int flags = 0;
+    bool ok = ::ioctl(fd, FS_IOC_GETFLAGS, &flags) == 0;
+    if (ok) {
+        flags = on ? (flags | FS_IMMUTABLE_FL) : (flags & ~FS_IMMUTABLE_FL);
+        ok = ::ioctl(fd, FS_IOC_SETFLAGS, &flags) == 0;
+    }
+    ::close(fd);
+    return ok;
 }
 
 } // namespace
@@ -466,6 +490,52 @@ private slots:
         SaveTranslationTable();
         QCOMPARE(TranslationRowCount(), 1);
         QVERIFY(!QFile::exists(m_dir->filePath("missing")));
+    }
+
+    void folderWithoutRoomForANewFileStillGetsTheTable()
+    {
+        // A program folder where no new file can be made but translate.dat is writable: the table is
+        // written in place instead of being lost.
+        loadTable(tableBytes(20, {{"Alt", "Old"}}));
+        QList<TFileDurability> used;
+        SetReplaceObserver([&used](const QString &, TFileDurability durability, TReplaceStep step) {
+            if (step == TReplaceStep::WrittenInPlace || step == TReplaceStep::Swapped)
+                used.append(durability);
+        });
+        QVERIFY2(setImmutable(m_dir->path(), true), "setting a folder immutable needs root on ext4");
+        const QString shown = TranslateText("Neu");
+        SetTranslationCell(0, 2, "Vieux");
+        SaveTranslationTable();
+        QVERIFY(setImmutable(m_dir->path(), false));
+        SetReplaceObserver({});
+        QCOMPARE(shown, QString("Neu"));
+        QCOMPARE(tableOnDisk(), tableBytes(20, {{"Alt", "Old", "Vieux"}, {"Neu"}}));
+        QCOMPARE(QDir(m_dir->path()).entryList(QDir::Files | QDir::Hidden), QStringList{"translate.dat"});
+        QCOMPARE(used, (QList<TFileDurability>{TFileDurability::Synced, TFileDurability::Synced}));
+    }
+
+    void fileErrorTextsComeFromTheTable()
+    {
+        loadTable(tableBytes(20, {{"Fehler beim Schreiben der Datei", "Error writing the file"}}));
+        m_language = 1;
+        QCOMPARE(WriteFailedMessage(QString("No space left on device")),
+                 QString("Error writing the file: No space left on device"));
+        // A text the table lacks is shown in German and collected like any other.
+        QCOMPARE(ShortReadMessage(), QString("Lesen über das Dateiende hinaus"));
+        QCOMPARE(TranslationRowCount(), 2);
+        QCOMPARE(TranslationCell(1, 0), QString("Lesen über das Dateiende hinaus"));
+        m_language = 0;
+        QCOMPARE(WriteFailedMessage(QString()), QString("Fehler beim Schreiben der Datei"));
+    }
+
+    void cutTableAddsNoErrorText()
+    {
+        // Reading a cut table raises a short read inside the engine; its text must not become a row
+        // of the table being loaded, nor be saved over the file.
+        const QByteArray cut = tableBytes(20, {{"Eins", "One"}, {"Zwei", "Two"}}).chopped(3);
+        loadTable(cut);
+        QCOMPARE(TranslationRowCount(), 1);
+        QCOMPARE(tableOnDisk(), cut);
     }
 
     void failingSaveKeepsOldFile()
