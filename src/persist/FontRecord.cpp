@@ -9,19 +9,23 @@ constexpr quint8 KnownStyleBits
         = TFontRec::Bold | TFontRec::Italic | TFontRec::Underline | TFontRec::StrikeOut;
 }
 
-void WriteFontRecord(QIODevice &file, const TFontRec &font)
+void AppendFontRecord(QByteArray &bytes, const TFontRec &font)
 {
     const quint8 n = quint8(font.name.size() & 0xFF);
+    AppendByte(bytes, font.charset);
+    AppendUInt32(bytes, font.color);
+    AppendByte(bytes, n);
+    AppendUtf16(bytes, QStringView(font.name).left(n));
+    AppendByte(bytes, font.pitch);
+    AppendInt32(bytes, font.pixelsPerInch);
+    AppendInt32(bytes, font.size);
+    AppendByte(bytes, font.style & KnownStyleBits);
+}
+
+void WriteFontRecord(QIODevice &file, const TFontRec &font)
+{
     QByteArray rec;
-    rec.reserve(16 + 2 * n);
-    AppendByte(rec, font.charset);
-    AppendUInt32(rec, font.color);
-    AppendByte(rec, n);
-    AppendUtf16(rec, QStringView(font.name).left(n));
-    AppendByte(rec, font.pitch);
-    AppendInt32(rec, font.pixelsPerInch);
-    AppendInt32(rec, font.size);
-    AppendByte(rec, font.style & KnownStyleBits);
+    AppendFontRecord(rec, font);
     WriteBytes(file, rec);
 }
 

@@ -5,43 +5,36 @@
 
 #include "shell/Errors.h"
 
-#include <QBuffer>
 #include <QIODevice>
 
 #include <functional>
 
-void WriteSettingsFile(QIODevice &file, const TEnvelopeSettings &s)
+void WriteSettingsFile(QIODevice &file, const TEnvelopeSettings &settings)
 {
-    WriteWideRecord(file, s.recipient);
-    WriteWideRecord(file, s.sender);
-    WriteWideRecord(file, s.pictureFile);
-    WriteFloat64(file, s.margin);
-    WriteFloat64(file, s.pictureMargin);
-    WriteFloat64(file, s.pictureWidth);
-    WriteInt32(file, s.paperFormat);
-    WriteInt32(file, s.picturePosition);
-    WriteFontRecord(file, s.recipientFont);
-    WriteFontRecord(file, s.senderFont);
-    WriteWideRecord(file, s.infoLine);
-    WriteFloat64(file, s.recipientAcross);
-    WriteFloat64(file, s.recipientDown);
-    WriteInt32(file, qint32(s.addresses.size()));
-    // The list can hold thousands of entries and is written after every stored one: one device
-    // write for all of them instead of one per entry.
-    QByteArray records;
-    for (const QString &a : s.addresses)
-        AppendWideRecord(records, a);
-    WriteBytes(file, records);
-    WriteFlag(file, s.keepListOpen);
-    WriteFlag(file, s.portrait);
+    // One device write for the whole file: the address list can hold thousands of entries and is
+    // written after every stored one.
+    WriteBytes(file, SettingsFileBytes(settings));
 }
 
-QByteArray SettingsFileBytes(const TEnvelopeSettings &settings)
+QByteArray SettingsFileBytes(const TEnvelopeSettings &s)
 {
     QByteArray bytes;
-    QBuffer buf(&bytes);
-    buf.open(QIODevice::WriteOnly);
-    WriteSettingsFile(buf, settings);
+    for (const QString *text : {&s.recipient, &s.sender, &s.pictureFile})
+        AppendWideRecord(bytes, *text);
+    for (const double length : {s.margin, s.pictureMargin, s.pictureWidth})
+        AppendFloat64(bytes, length);
+    AppendInt32(bytes, s.paperFormat);
+    AppendInt32(bytes, s.picturePosition);
+    AppendFontRecord(bytes, s.recipientFont);
+    AppendFontRecord(bytes, s.senderFont);
+    AppendWideRecord(bytes, s.infoLine);
+    AppendFloat64(bytes, s.recipientAcross);
+    AppendFloat64(bytes, s.recipientDown);
+    AppendInt32(bytes, qint32(s.addresses.size()));
+    for (const QString &a : s.addresses)
+        AppendWideRecord(bytes, a);
+    AppendFlag(bytes, s.keepListOpen);
+    AppendFlag(bytes, s.portrait);
     return bytes;
 }
 

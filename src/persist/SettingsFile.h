@@ -70,7 +70,7 @@ struct TSettingsReadResult
 };
 
 // Writes all 17 fields. Throws EInOutError when the device takes fewer bytes than given; the
-// device then holds the fields up to the failing one.
+// device then holds the bytes it took.
 void WriteSettingsFile(QIODevice &file, const TEnvelopeSettings &settings);
 
 // The byte image WriteSettingsFile produces.

@@ -1,4 +1,5 @@
 #include "FileSizeLimit.h"
+#include "FolderFlags.h"
 
 #include "persist/AtomicFile.h"
 #include "shell/Errors.h"
@@ -10,10 +11,7 @@
 #include <QTest>
 
 #include <csignal>
-#include <fcntl.h>
-#include <linux/fs.h>
 #include <memory>
-#include <sys/ioctl.h>
 #include <sys/resource.h>
 #include <sys/stat.h>
 #include <tuple>
@@ -52,47 +50,12 @@ std::function<void(QIODevice &)> writing(const QByteArray &bytes)
     };
 }
 
-// Sets or clears an inode flag of a directory (needs root on ext4).
-bool setFolderFlag(const QString &folder, int flag, bool on)
-{
-    const int fd = ::open(QFile::encodeName(folder).constData(), O_RDONLY | O_DIRECTORY);
-    if (fd < 0)
-        return false;
-    int flags = 0;
-    bool ok = ::ioctl(fd, FS_IOC_GETFLAGS, &flags) == 0;
-    if (ok) {
-        flags = on ? (flags | flag) : (flags & ~flag);
-        ok = ::ioctl(fd, FS_IOC_SETFLAGS, &flags) == 0;
-    }
-    ::close(fd);
-    return ok;
-}
-
 // Append-only: entries can be made in the folder, none renamed over or removed, so replacing a file
 // there fails after the new content was written.
 bool setAppendOnly(const QString &folder, bool on)
 {
     return setFolderFlag(folder, FS_APPEND_FL, on);
 }
-
-// Immutable: no entry can be made in the folder, while the files in it stay writable.
-bool setImmutable(const QString &folder, bool on)
-{
-    return setFolderFlag(folder, FS_IMMUTABLE_FL, on);
-}
-
-// Clears the flag again whatever the test does, so the temporary folder can be removed.
-struct ImmutableFolder
-{
-    QString folder;
-    explicit ImmutableFolder(const QString &f)
-        : folder(f)
-    {
-        if (!setImmutable(folder, true))
-            qFatal("setting a directory immutable needs root on ext4");
-    }
-    ~ImmutableFolder() { setImmutable(folder, false); }
-};
 
 using Steps = QList<TReplaceStep>;
 
@@ -282,6 +245,7 @@ private slots:
             std::unique_ptr<ImmutableFolder> fixed;
             if (inPlace)
                 fixed = std::make_unique<ImmutableFolder>(folder);
+            QVERIFY2(!fixed || fixed->isSet(), "making a folder immutable needs root on ext4");
             QVERIFY(WriteFileAtomically(path, durability, writing("neu")));
         }
         QCOMPARE(recorder.steps(), expected);
@@ -344,6 +308,7 @@ private slots:
         QCOMPARE(::chmod(name.constData(), 0640), 0);
         {
             const ImmutableFolder fixed(folder);
+            QVERIFY(fixed.isSet());
             QVERIFY(WriteFileAtomically(path, durability, writing(bytes)));
             // A file that does not exist yet cannot be made there.
             QString whyNot;
@@ -371,6 +336,7 @@ private slots:
         {
             const ImmutableFolder fixed(folder);
             const FileSizeLimit limit(Previous.size() + 10);
+            QVERIFY(fixed.isSet() && limit.isSet());
             QVERIFY_THROWS_EXCEPTION(
                     EInOutError,
                     WriteFileAtomically(path, TFileDurability::Synced, writing(QByteArray(4096, 'n'))));

@@ -23,6 +23,7 @@
 #include <QFileInfo>
 #include <QLineEdit>
 #include <QPrinter>
+#include <QScopeGuard>
 #include <QSettings>
 #include <QSignalSpy>
 
@@ -359,6 +360,7 @@ private slots:
             if (step == TReplaceStep::Swapped || step == TReplaceStep::WrittenInPlace)
                 swapped.append({QFileInfo(fname).fileName(), used});
         });
+        const auto unhook = qScopeGuard([] { SetReplaceObserver({}); });
         if (command == QLatin1String("SaveOptions"))
             MainForm->SaveOptions();
         else if (command == QLatin1String("SaveOptionsFile"))
@@ -368,7 +370,6 @@ private slots:
             MainForm->Speichernunter1Click();
         } else
             MainForm->SaveOptionsLang();
-        SetReplaceObserver({});
         QCOMPARE(swapped.size(), 1);
         QCOMPARE(swapped[0].first, file);
         QCOMPARE(swapped[0].second, durability);

@@ -1,3 +1,4 @@
+#include "FolderFlags.h"
 #include "ScriptedDialogs.h"
 #include "persist/AtomicFile.h"
 #include "persist/BinaryIO.h"
@@ -8,13 +9,9 @@
 #include <QDir>
 #include <QFile>
 #include <QRandomGenerator>
+#include <QScopeGuard>
 #include <QTemporaryDir>
 #include <QTest>
-
-#include <fcntl.h>
-#include <linux/fs.h>
-#include <sys/ioctl.h>
-#include <unistd.h>
 
 #include <csignal>
 #include <sys/resource.h>
@@ -75,23 +72,6 @@ QStringList indexTexts(int bucket)
     while (b->WhileNext())
         texts.append(QStringView(CurrentEntry->text).toString());
     return texts;
-}
-
-// Sets or clears a folder's immutable flag (root on ext4): no file can be made in it, while the
-// files in it stay writable.
-bool setImmutable(const QString &folder, bool on)
-{
-    const int fd = ::open(QFile::encodeName(folder).constData(), O_RDONLY | O_DIRECTORY);
-    if (fd < 0)
-        return false;
-    int flags = 0;
-    bool ok = ::ioctl(fd, FS_IOC_GETFLAGS, &flags) == 0;
-    if (ok) {
-        flags = on ? (flags | FS_IMMUTABLE_FL) : (flags & ~FS_IMMUTABLE_FL);
-        ok = ::ioctl(fd, FS_IOC_SETFLAGS, &flags) == 0;
-    }
-    ::close(fd);
-    return ok;
 }
 
 } // namespace
@@ -502,12 +482,15 @@ private slots:
             if (step == TReplaceStep::WrittenInPlace || step == TReplaceStep::Swapped)
                 used.append(durability);
         });
-        QVERIFY2(setImmutable(m_dir->path(), true), "setting a folder immutable needs root on ext4");
-        const QString shown = TranslateText("Neu");
-        SetTranslationCell(0, 2, "Vieux");
-        SaveTranslationTable();
-        QVERIFY(setImmutable(m_dir->path(), false));
-        SetReplaceObserver({});
+        const auto unhook = qScopeGuard([] { SetReplaceObserver({}); });
+        QString shown;
+        {
+            const ImmutableFolder fixed(m_dir->path());
+            QVERIFY2(fixed.isSet(), "making a folder immutable needs root on ext4");
+            shown = TranslateText("Neu");
+            SetTranslationCell(0, 2, "Vieux");
+            SaveTranslationTable();
+        }
         QCOMPARE(shown, QString("Neu"));
         QCOMPARE(tableOnDisk(), tableBytes(20, {{"Alt", "Old", "Vieux"}, {"Neu"}}));
         QCOMPARE(QDir(m_dir->path()).entryList(QDir::Files | QDir::Hidden), QStringList{"translate.dat"});
