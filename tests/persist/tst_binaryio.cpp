@@ -156,16 +156,6 @@ private slots:
         }
     }
 
-    void anyNonZeroByteIsATrueFlag()
-    {
-        for (int b = 0; b < 256; ++b) {
-            QBuffer in;
-            in.setData(QByteArray(1, char(b)));
-            in.open(QIODevice::ReadOnly);
-            QCOMPARE(ReadFlag(in), b != 0);
-        }
-    }
-
     void wideRecordWithNegativeCountIsEmpty()
     {
         QBuffer in;
