@@ -113,6 +113,9 @@ void AppendFlag(QByteArray &bytes, bool value)
 
 void AppendUtf16(QByteArray &bytes, QStringView units)
 {
+    // An empty view may have no data at all, and the copy must not be handed a null source.
+    if (units.isEmpty())
+        return;
     const qsizetype at = bytes.size();
     bytes.resize(at + 2 * units.size());
     qToLittleEndian<quint16>(units.utf16(), units.size(), bytes.data() + at);
