@@ -5,6 +5,7 @@
 #include "controls/FilenameEdit.h"
 #include "controls/Memo.h"
 #include "controls/RxSpinEdit.h"
+#include "print/Printer.h"
 #include "shell/AboutBoxUnit.h"
 #include "shell/MainUnit.h"
 #include "translate/TranslateFUnit.h"
@@ -315,6 +316,9 @@ private slots:
         // The editor's header texts are written when it opens, after the walk.
         for (const char *header : {"German", "Français", "Nederlands"})
             delivered.remove(QString::fromUtf8(header));
+        // The printer's sentences are looked up only when a printer reports an error.
+        for (const char *sentence : PrinterText::All)
+            delivered.remove(QString::fromUtf8(sentence));
         QSet<QString> collected(added.begin(), added.end());
         collected.remove(yearLine());
         const QSet<QString> missingInTable = collected - delivered;
@@ -392,6 +396,10 @@ private slots:
                 emptyEnglish << row.value(0);
         }
         QVERIFY2(emptyEnglish.isEmpty(), qPrintable(emptyEnglish.join(" | ")));
+        // A printer error's sentence is in the table too (a missing one would be added below).
+        QStringList printerTexts;
+        for (const char *sentence : PrinterText::All)
+            printerTexts << TranslateText(QString::fromUtf8(sentence));
         QStringList added = germanColumn(readTable(tablePath())).mid(delivered.size());
         added.removeAll(yearLine());
         QVERIFY2(added.isEmpty(), qPrintable(QStringLiteral("new German texts: ") + added.join(" | ")));
@@ -411,6 +419,8 @@ private slots:
                 collectTexts(o, check);
         }
         check(QStringLiteral("title"), Application->Title);
+        for (const QString &text : printerTexts)
+            check(QStringLiteral("printer"), text);
         for (int n : {1, 2, 6, 7, 8, 9, 10, 11, 12, 13, 29, 30, 31})
             check(QStringLiteral("message %1").arg(n), MessageText(n));
         QVERIFY2(stayedGerman.isEmpty(), qPrintable(stayedGerman.join(QLatin1Char('\n'))));
