@@ -76,27 +76,27 @@ private slots:
         QTest::addColumn<QStringList>("chosen");
         QTest::addColumn<QString>("options");
         QTest::newRow("portrait, one side") << int(QPageLayout::Portrait) << int(QPrinter::DuplexNone)
-                                            << QStringList() << "media=C6 sides=one-sided";
+                                            << QStringList() << "media=EnvC6 sides=one-sided";
         QTest::newRow("landscape, one side") << int(QPageLayout::Landscape) << int(QPrinter::DuplexNone)
-                                             << QStringList() << "media=C6 sides=one-sided landscape=";
+                                             << QStringList() << "media=EnvC6 sides=one-sided landscape=";
         QTest::newRow("automatic duplex, portrait: long edge")
                 << int(QPageLayout::Portrait) << int(QPrinter::DuplexAuto) << QStringList()
-                << "media=C6 sides=two-sided-long-edge";
+                << "media=EnvC6 sides=two-sided-long-edge";
         QTest::newRow("automatic duplex, landscape: short edge")
                 << int(QPageLayout::Landscape) << int(QPrinter::DuplexAuto) << QStringList()
-                << "media=C6 sides=two-sided-short-edge landscape=";
+                << "media=EnvC6 sides=two-sided-short-edge landscape=";
         QTest::newRow("long side") << int(QPageLayout::Landscape) << int(QPrinter::DuplexLongSide)
-                                   << QStringList() << "media=C6 sides=two-sided-long-edge landscape=";
+                                   << QStringList() << "media=EnvC6 sides=two-sided-long-edge landscape=";
         QTest::newRow("short side") << int(QPageLayout::Portrait) << int(QPrinter::DuplexShortSide)
-                                    << QStringList() << "media=C6 sides=two-sided-short-edge";
+                                    << QStringList() << "media=EnvC6 sides=two-sided-short-edge";
         QTest::newRow("set-up dialog's choices follow")
                 << int(QPageLayout::Portrait) << int(QPrinter::DuplexNone)
                 << QStringList{"job-priority", "77", "InputSlot", "Tray2"}
-                << "media=C6 sides=one-sided job-priority=77 InputSlot=Tray2";
+                << "media=EnvC6 sides=one-sided job-priority=77 InputSlot=Tray2";
         QTest::newRow("a name without value is dropped")
                 << int(QPageLayout::Portrait) << int(QPrinter::DuplexNone)
                 << QStringList{"ColorModel", "Gray", "Resolution"}
-                << "media=C6 sides=one-sided ColorModel=Gray";
+                << "media=EnvC6 sides=one-sided ColorModel=Gray";
     }
     void jobOptions()
     {
@@ -163,7 +163,8 @@ private slots:
         QTest::addColumn<QString>("queue");
         QTest::addColumn<int>("status");
         QTest::newRow("queue refuses jobs") << true << QString() << int(IPP_STATUS_ERROR_NOT_ACCEPTING_JOBS);
-        QTest::newRow("no such queue") << false << "Kuvertino-nirgends" << int(IPP_STATUS_ERROR_NOT_FOUND);
+        // libcups answers an unknown queue itself, before any request, with its internal-error status.
+        QTest::newRow("no such queue") << false << "Kuvertino-nirgends" << int(IPP_STATUS_ERROR_INTERNAL);
     }
     void refusalsCarryTheServicesStatusAndWords()
     {
@@ -190,7 +191,7 @@ private slots:
         QVERIFY(!r.accepted());
         QCOMPARE(r.jobId, 0);
         QCOMPARE(int(r.status), status);
-        QVERIFY(!r.serviceText.isEmpty());
+        QVERIFY2(!r.serviceText.isEmpty(), "the service gave no words");
         // The same job is handed over again once the service takes jobs again.
         if (rejecting) {
             runTool(QStringLiteral("cupsaccept"), {m_queue});
