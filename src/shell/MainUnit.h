@@ -22,6 +22,7 @@ class TFormStorage;
 class TMemo;
 class TPaintBox;
 class TRxSpinEdit;
+struct EnvelopeControls;
 
 // The main window. The envelope being designed is the set of values of its controls; every
 // subsystem reads and writes them here. Methods of other subsystems are defined in their folders.
@@ -133,6 +134,8 @@ public:
 
     // Inch mode: English active and "mm statt Zoll im Englischen" unticked.
     bool isInchMode() const;
+    // The envelope as the controls hold it now; the renderer and the settings file both start here.
+    EnvelopeControls envelopeControls() const;
 
     // --- Start-up and main window (shell/MainUnit.cpp)
     void FormCreate();
