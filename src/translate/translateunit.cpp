@@ -1,5 +1,6 @@
 #include "translateunit.h"
 
+#include "persist/TablePlace.h"
 #include "shell/Errors.h"
 #include "shell/velmora.h"
 
@@ -27,14 +28,15 @@ int activeColumn()
     return (language < 0 || language >= TranslationColumns) ? 0 : language;
 }
 
-QString tableFileName()
+// The program folder, ending in a separator; TablePlace decides from it where the table lies.
+QString programFolder()
 {
     QString folder;
     if (g_progpath)
         folder = g_progpath();
     else if (QCoreApplication::instance())
         folder = QCoreApplication::applicationDirPath() + QLatin1Char('/');
-    return folder + QStringLiteral("translate.dat");
+    return folder;
 }
 
 size_t textLength(const char16_t *text)
@@ -236,7 +238,7 @@ void LoadTranslationRows(QIODevice &file)
 
 void LoadTranslationTable()
 {
-    QFile file(tableFileName());
+    QFile file(TranslationTablePlace(programFolder()).readFrom);
     if (!file.open(QIODevice::ReadOnly))
         return;
     LoadTranslationRows(file);
@@ -256,7 +258,7 @@ void WriteTranslationRows(QIODevice &file)
 
 void SaveTranslationTable()
 {
-    QSaveFile file(tableFileName());
+    QSaveFile file(TranslationTableForWriting(programFolder()));
     if (!file.open(QIODevice::WriteOnly))
         return;
     WriteTranslationRows(file); // on a throw the QSaveFile discards the new file; the old one stays
