@@ -540,6 +540,7 @@ void TMainForm::FormShow()
         TranslateComponentTree(Application);
     Application->Title = TranslateText(Application->Title);
     infirst = true;
+    OpenPendingDocument();
 }
 
 void TMainForm::FormClose()
