@@ -24,4 +24,6 @@ for variant in normal sanitize; do
         status=1
     fi
 done
+# The installed program: install rules, desktop files, the .deb, and a start from the install prefix.
+scripts/install-check.sh build-test-normal || status=1
 exit $status
