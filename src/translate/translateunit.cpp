@@ -259,6 +259,8 @@ void WriteTranslationRows(QIODevice &file)
 void SaveTranslationTable()
 {
     QSaveFile file(TranslationTableForWriting(programFolder()));
+    // A writable table in a folder that takes no new file can only be rewritten in place.
+    file.setDirectWriteFallback(true);
     if (!file.open(QIODevice::WriteOnly))
         return;
     WriteTranslationRows(file); // on a throw the QSaveFile discards the new file; the old one stays
