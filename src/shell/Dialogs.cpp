@@ -136,6 +136,13 @@ public:
     int execModal(QDialog *dialog) override { return dialog->exec(); }
 
     bool openUrl(const QUrl &url) override { return QDesktopServices::openUrl(url); }
+
+    TRunAnswer confirmRun(QWidget *parent, const TRunQuestion &question) override
+    {
+        TRunBox box(question, parent);
+        box.exec();
+        return box.answer();
+    }
 };
 
 std::unique_ptr<TDialogs> &current()

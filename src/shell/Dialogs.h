@@ -1,6 +1,7 @@
 #pragma once
 
 #include "FontRec.h"
+#include "RunBox.h"
 
 #include <QString>
 #include <QUrl>
@@ -47,6 +48,8 @@ public:
     virtual int execModal(QDialog *dialog) = 0;
     // The shell's "open" for a web address.
     virtual bool openUrl(const QUrl &url) = 0;
+    // The confirmation before a run over a file's records (TRunBox).
+    virtual TRunAnswer confirmRun(QWidget *parent, const TRunQuestion &question) = 0;
 };
 
 TDialogs &Dialogs();

@@ -36,6 +36,7 @@ public:
     QQueue<std::function<bool(TFontRec &)>> fontAnswers; // edits the font, returns accepted
     QQueue<std::function<bool(TPrinter &)>> printerAnswers;
     QQueue<std::function<int(QDialog *)>> modalAnswers; // runs while the dialog is "open"
+    QQueue<TRunAnswer> runAnswers;                      // empty: OK, first line not a header
 
     QList<Message> messages;
     QList<FileRequest> fileRequests;
@@ -43,6 +44,7 @@ public:
     int fontDialogs = 0;
     int printerDialogs = 0;
     QList<QDialog *> modalDialogs;
+    QList<TRunQuestion> runQuestions;
 
     TMsgResult messageBox(QWidget *,
                           const QString &text,
@@ -100,6 +102,11 @@ public:
     {
         openedUrls.append(url);
         return true;
+    }
+    TRunAnswer confirmRun(QWidget *, const TRunQuestion &question) override
+    {
+        runQuestions.append(question);
+        return runAnswers.isEmpty() ? TRunAnswer{true, false} : runAnswers.dequeue();
     }
 };
 
