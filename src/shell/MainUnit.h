@@ -4,6 +4,7 @@
 
 #include <QMainWindow>
 #include <QString>
+#include <QStringList>
 
 class QAction;
 class QActionGroup;
@@ -39,6 +40,8 @@ public:
     bool infirst = false;
     int language = 0;
     int languagesetto = 0;
+    // A document named on the command line; opened once, when the first showing's start-up work is done.
+    QString pendingDocument;
 
     // Button bar
     QWidget *Panel2 = nullptr;
@@ -178,6 +181,8 @@ public:
     QString GetProgramDir(bool create);
     void SaveOptions();
     void LoadOptions();
+    // Opens pendingDocument as "Öffnen..." would; a file that cannot be read is reported instead.
+    void OpenPendingDocument();
 
     // --- Printing (print/PrintCommands.cpp)
     void Drucken1Click();
@@ -227,6 +232,10 @@ extern TKopienForm *KopienForm;
 void CreateApplicationWindows();
 // Destroys the windows again (tests; the program ends with the process).
 void DestroyApplicationWindows();
+
+// The document a command line names (its first argument after the program's), as an absolute path;
+// empty when there is none.
+QString DocumentArgument(const QStringList &arguments);
 
 // The program folder used instead of the executable's folder (tests).
 void SetProgramFolderForTests(const QString &folder);
