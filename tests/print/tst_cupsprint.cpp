@@ -5,8 +5,10 @@
 #include "CopiesAnswer.h"
 #include "PdfCheck.h"
 #include "ScriptedDialogs.h"
+#include "TestEnvironment.h"
 #include "controls/Memo.h"
 #include "controls/RxSpinEdit.h"
+#include "print/CupsSubmission.h"
 #include "print/KopienFUnit.h"
 #include "print/Printer.h"
 #include "shell/MainUnit.h"
@@ -23,8 +25,6 @@
 #include <QPrinter>
 #include <QProcess>
 #include <QRegularExpression>
-#include <QStandardPaths>
-#include <QTemporaryDir>
 #include <QtTest>
 
 #include <unistd.h>
@@ -108,7 +108,6 @@ private:
     QList<JobFacts> waitForCompleted(const QList<int> &ids, int after);
     QString outputFileOf(int jobId) const;
 
-    QTemporaryDir m_program;
     std::unique_ptr<ScriptedDialogsGuard> m_dialogs;
     QString m_queue;
     QString m_outDir;
@@ -116,7 +115,6 @@ private:
 
 void TstCupsPrint::initTestCase()
 {
-    QStandardPaths::setTestModeEnabled(true);
     cups_dest_t *dest = cupsGetNamedDest(CUPS_HTTP_DEFAULT, nullptr, nullptr);
     if (!dest)
         QFAIL(qPrintable(
@@ -133,8 +131,6 @@ void TstCupsPrint::initTestCase()
     QVERIFY2(!m_outDir.isEmpty() && QDir(m_outDir).exists(),
              qPrintable(QStringLiteral("cups-pdf output folder \"%1\" not found").arg(m_outDir)));
 
-    QVERIFY(m_program.isValid());
-    SetProgramFolderForTests(m_program.path());
     m_dialogs = std::make_unique<ScriptedDialogsGuard>();
     CreateApplicationWindows();
     // The program starts on the system's default printer, here the PDF queue.
@@ -279,8 +275,10 @@ void TstCupsPrint::refusedJobIsReportedWithTheServicesText()
     QVERIFY2((*m_dialogs)->messages.size() == 1, qPrintable(reject));
     const ScriptedDialogs::Message &m = (*m_dialogs)->messages.first();
     QCOMPARE(m.icon, TMsgIcon::Error);
-    // The service's own words, and which printer refused.
-    QVERIFY2(m.text.contains(m_queue) && m.text.contains(QLatin1String("accept"), Qt::CaseInsensitive),
+    // Our sentence naming the printer, then the service's own words.
+    const QString ours = QStringLiteral("Der Drucker \"%1\" hat den Druckauftrag abgelehnt. ").arg(m_queue);
+    QVERIFY2(m.text.startsWith(ours)
+                     && m.text.mid(ours.size()).contains(QLatin1String("accept"), Qt::CaseInsensitive),
              qPrintable(m.text));
     QVERIFY(!Printer().printing());
     QCOMPARE(Printer().lastJobId(), lastOfOurs);
@@ -292,8 +290,7 @@ void TstCupsPrint::setupDialogChoicesReachTheJob()
     // What the set-up dialog's option page leaves on the printer: print-service options by name.
     (*m_dialogs)->printerAnswers.enqueue([](TPrinter &p) {
         p.qprinter().printEngine()->setProperty(
-                QPrintEngine::PrintEnginePropertyKey(0xfe00),
-                QStringList{QStringLiteral("job-priority"), QStringLiteral("77")});
+                QtCupsJobOptionsKey, QStringList{QStringLiteral("job-priority"), QStringLiteral("77")});
         p.syncSettingsFromPrinter();
         return true;
     });
@@ -319,5 +316,5 @@ void TstCupsPrint::setupDialogChoicesReachTheJob()
     QCOMPARE(priority, 50);
 }
 
-QTEST_MAIN(TstCupsPrint)
+KUVERTINO_GUI_TEST_MAIN_WITH_PRINTER(TstCupsPrint, TestPrinter::SystemDefault)
 #include "tst_cupsprint.moc"
