@@ -21,8 +21,6 @@
 #error SCREEN_WIDTH and SCREEN_HEIGHT name the test screen
 #endif
 
-extern IsolatedEnvironment *TestEnv;
-
 class TestFirstStart : public QObject
 {
     Q_OBJECT
@@ -153,8 +151,6 @@ private slots:
     }
 };
 
-IsolatedEnvironment *TestEnv = nullptr;
-
 int main(int argc, char *argv[])
 {
     IsolatedEnvironment env;
@@ -172,11 +168,14 @@ int main(int argc, char *argv[])
     json.close();
     qputenv("QT_QPA_PLATFORM", QByteArray("offscreen:configfile=") + config.toLocal8Bit());
     QApplication app(argc, argv);
-    QCoreApplication::setOrganizationName(QStringLiteral("Velmora"));
-    QCoreApplication::setApplicationName(QStringLiteral("kuvertino"));
-    env.preparePrinting();
-    TestFirstStart tc;
-    return QTest::qExec(&tc, argc, argv);
+    env.prepareApplication();
+    int rc = 0;
+    {
+        TestFirstStart tc;
+        rc = QTest::qExec(&tc, argc, argv);
+    }
+    TestEnv = nullptr;
+    return rc;
 }
 
 #include "tst_firststart.moc"

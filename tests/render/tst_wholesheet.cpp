@@ -15,8 +15,6 @@
 #include <QScrollBar>
 #include <QToolButton>
 
-extern IsolatedEnvironment *TestEnv;
-
 namespace {
 
 // A printable page of exactly w x h millimetres, landscape when w > h.
