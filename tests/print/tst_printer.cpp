@@ -382,7 +382,7 @@ void TstPrinter::errorTextsInEveryLanguage_data()
                             << "Ein Druckauftrag läuft bereits.";
     QTest::newRow("English") << 1 << "The folder \"%1\" for the PDF files cannot be created."
                              << "A print job is already in progress.";
-    QTest::newRow("French") << 2 << "Impossible de créer le dossier \"%1\" pour les fichiers PDF."
+    QTest::newRow("French") << 2 << "Impossible de créer le dossier «\u00A0%1\u00A0» pour les fichiers PDF."
                             << "Un travail d'impression est déjà en cours.";
     QTest::newRow("Dutch") << 3 << "De map \"%1\" voor de PDF-bestanden kan niet worden aangemaakt."
                            << "Er loopt al een afdruktaak.";
