@@ -1,5 +1,6 @@
 #include "Printer.h"
 
+#include "PrintRun.h"
 #include "shell/Errors.h"
 
 #include <QCoreApplication>
@@ -51,15 +52,42 @@ class CupsClient
 public:
     using PrintFileFn = int (*)(const char *, const char *, const char *, int, CupsOption *);
     using LastErrorStringFn = const char *(*)();
+    using LastErrorFn = int (*)();
+    using GetNamedDestFn = void *(*)(void *, const char *, const char *);
+    using FreeDestsFn = void (*)(int, void *);
 
     static const CupsClient &get()
     {
         static const CupsClient client;
         return client;
     }
-    bool available() const { return m_printFile && m_lastErrorString; }
+    bool available() const { return m_printFile && m_lastErrorString && m_lastError; }
 
-    // Submits file as one job; returns the job id, or throws with the service's own text.
+    // Whether the queue accepts jobs, as the service says; nullopt when it cannot be asked.
+    std::optional<bool> acceptsJobs(const QString &queue) const
+    {
+        struct Dest
+        {
+            char *name, *instance;
+            int isDefault, numOptions;
+            CupsOption *options;
+        };
+        if (!m_getNamedDest || !m_freeDests)
+            return std::nullopt;
+        auto *dest = static_cast<Dest *>(m_getNamedDest(nullptr, queue.toLocal8Bit().constData(), nullptr));
+        if (!dest)
+            return std::nullopt;
+        std::optional<bool> accepting;
+        for (int i = 0; i < dest->numOptions; ++i) {
+            if (qstrcmp(dest->options[i].name, "printer-is-accepting-jobs") == 0)
+                accepting = qstrcmp(dest->options[i].value, "true") == 0;
+        }
+        m_freeDests(1, dest);
+        return accepting;
+    }
+
+    // Submits file as one job; waits while the service is full. Returns the job id, or throws with
+    // the service's own text.
     int printFile(const QString &queue,
                   const QString &file,
                   const QString &title,
@@ -77,15 +105,26 @@ public:
         const QByteArray q = queue.toLocal8Bit();
         const QByteArray f = QFile::encodeName(file);
         const QByteArray t = title.toUtf8();
-        const int id = m_printFile(q.constData(),
-                                   f.constData(),
-                                   t.constData(),
-                                   int(opts.size()),
-                                   opts.isEmpty() ? nullptr : opts.data());
-        if (id <= 0) {
+        const auto submit = [&]() -> TSubmitAnswer {
+            const int id = m_printFile(q.constData(),
+                                       f.constData(),
+                                       t.constData(),
+                                       int(opts.size()),
+                                       opts.isEmpty() ? nullptr : opts.data());
+            if (id > 0)
+                return {id, 0, QString()};
             const char *why = m_lastErrorString();
-            QString text
-                    = why && *why ? QString::fromLocal8Bit(why) : tr("The print service refused the job.");
+            return {0, m_lastError(), why ? QString::fromLocal8Bit(why) : QString()};
+        };
+        const TRetryResult r = SubmitWithRetry(
+                submit, [&] { return acceptsJobs(queue); }, [](int ms) { return WaitForPrinter(ms); });
+        if (r.end == TSubmitEnd::Cancelled)
+            throw EPrintCancelled();
+        const int id = r.answer.jobId;
+        if (id <= 0) {
+            // Asking for the queue's state since has replaced the library's last error.
+            QString text = !r.answer.serviceText.isEmpty() ? r.answer.serviceText
+                                                           : tr("The print service refused the job.");
             // Say which printer refused, unless the service's text does already.
             if (!text.contains(queue))
                 text += QStringLiteral(" (%1)").arg(queue);
@@ -106,11 +145,17 @@ private:
             return;
         m_printFile = reinterpret_cast<PrintFileFn>(dlsym(m_handle, "cupsPrintFile"));
         m_lastErrorString = reinterpret_cast<LastErrorStringFn>(dlsym(m_handle, "cupsLastErrorString"));
+        m_lastError = reinterpret_cast<LastErrorFn>(dlsym(m_handle, "cupsLastError"));
+        m_getNamedDest = reinterpret_cast<GetNamedDestFn>(dlsym(m_handle, "cupsGetNamedDest"));
+        m_freeDests = reinterpret_cast<FreeDestsFn>(dlsym(m_handle, "cupsFreeDests"));
     }
     // The library stays loaded for the rest of the process, as Qt's plugin keeps it too.
     void *m_handle = nullptr;
     PrintFileFn m_printFile = nullptr;
     LastErrorStringFn m_lastErrorString = nullptr;
+    LastErrorFn m_lastError = nullptr;
+    GetNamedDestFn m_getNamedDest = nullptr;
+    FreeDestsFn m_freeDests = nullptr;
 };
 #endif
 
