@@ -1,10 +1,15 @@
-// A CSV print run of N lines (default 1,000) through the system's default printer, a cups-pdf queue
-// (scripts/cups-setup.sh) with the scheduler's own job limit, against the same envelopes submitted
-// alone, one libcups call each (retried every 100 ms while the scheduler is full). Counts the files
-// cups-pdf wrote, the times until the last one arrived, the run's own processor time and the rate.
+// A CSV print run of N lines (default 1,000) through a cups-pdf queue with the scheduler's default job
+// limit (500), against the same envelopes submitted alone, one libcups call each (retried every
+// 100 ms while the scheduler is full). Counts the files cups-pdf wrote, the times until the last one
+// arrived, the run's own processor time and the rate.
+//
+// The queue belongs to a scheduler started for the benchmark (same cupsd, same cups-pdf, same
+// default limit as the system's), so a thousand jobs do not hold up every other print job of the
+// machine for the time they take. Needs root: cups-pdf reads its settings only from /etc/cups.
 //
 //   bench_massprint [N]
 
+#include "PrivateScheduler.h"
 #include "ScriptedDialogs.h"
 
 #include "print/Printer.h"
@@ -33,22 +38,6 @@ double cpuSeconds()
     getrusage(RUSAGE_SELF, &u);
     return double(u.ru_utime.tv_sec + u.ru_stime.tv_sec)
            + double(u.ru_utime.tv_usec + u.ru_stime.tv_usec) / 1e6;
-}
-
-// cups-pdf's output folder from its configuration.
-QString cupsPdfOut()
-{
-    QFile conf(QStringLiteral("/etc/cups/cups-pdf.conf"));
-    QString out;
-    if (conf.open(QIODevice::ReadOnly)) {
-        while (!conf.atEnd()) {
-            const QString line = QString::fromLocal8Bit(conf.readLine()).trimmed();
-            if (line.startsWith(QLatin1String("Out ")))
-                out = line.mid(4).trimmed();
-        }
-    }
-    out.replace(QLatin1String("${USER}"), qEnvironmentVariable("USER", QStringLiteral("root")));
-    return out;
 }
 
 QSet<QString> pdfsIn(const QString &folder)
@@ -88,7 +77,15 @@ bool queueIdle(const QString &queue)
 int main(int argc, char *argv[])
 {
     const int n = argc > 1 ? std::max(1, atoi(argv[1])) : 1000;
+    PrivateScheduler scheduler(0, PrivateScheduler::Backend::CupsPdf);
+    if (!scheduler.ok()) {
+        std::fprintf(stderr, "%s\n", qPrintable(scheduler.error()));
+        return 2;
+    }
+    qputenv("CUPS_SERVER", scheduler.socket().toLocal8Bit());
     QTemporaryDir dir;
+    // A default printer chosen in the user's own print settings would win over the scheduler's.
+    qputenv("HOME", dir.path().toLocal8Bit());
     qputenv("XDG_DATA_HOME", (dir.path() + QStringLiteral("/data")).toLocal8Bit());
     qputenv("XDG_CONFIG_HOME", (dir.path() + QStringLiteral("/config")).toLocal8Bit());
     if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
@@ -99,9 +96,12 @@ int main(int argc, char *argv[])
     SetProgramFolderForTests(dir.path() + QStringLiteral("/prog/"));
 
     const QString queue = QPrinterInfo::defaultPrinterName();
-    const QString out = cupsPdfOut();
-    if (queue.isEmpty() || out.isEmpty() || !QDir(out).exists()) {
-        std::fprintf(stderr, "no default cups-pdf queue (run scripts/cups-setup.sh as root)\n");
+    const QString out = scheduler.outDir();
+    if (queue != QLatin1String(PrivateScheduler::Queue)) {
+        std::fprintf(stderr,
+                     "the default printer is \"%s\", not the benchmark's queue\n%s\n",
+                     qPrintable(queue),
+                     qPrintable(scheduler.log()));
         return 2;
     }
     const QString csv = dir.path() + QStringLiteral("/bench.csv");
@@ -191,5 +191,5 @@ int main(int argc, char *argv[])
             qlonglong(script->messages.size()));
     std::printf("program over alone: %+.1f %%\n", (total / alone - 1) * 100);
     std::fflush(stdout);
-    std::_Exit(arrived == n && aloneArrived == n ? 0 : 1);
+    return arrived == n && aloneArrived == n ? 0 : 1;
 }

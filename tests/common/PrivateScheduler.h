@@ -1,9 +1,11 @@
 #pragma once
 
-// A print scheduler of the test's own: cupsd with its configuration, spool and socket in a temporary
-// folder, a small job limit, and one queue whose backend copies each job's document into an output
-// folder as job-<id>.pdf. The system scheduler and its job limit stay untouched. Reach it by setting
-// CUPS_SERVER to socket() before anything in the process talks to the print service.
+// A print scheduler of a test's (or a benchmark's) own: cupsd with its configuration, spool and socket
+// in a temporary folder, a job limit of its own, and one queue. Its backend either copies each job's
+// document into outDir() as job-<id>.pdf, or is cups-pdf writing there (as cups-pdf reads its
+// settings only from /etc/cups, that needs root and a settings file there for the time the scheduler
+// lives). The system scheduler and its queues stay untouched. Reach it by setting CUPS_SERVER to
+// socket() before anything in the process talks to the print service.
 
 #include <QDir>
 #include <QElapsedTimer>
@@ -21,7 +23,10 @@ class PrivateScheduler
 public:
     static constexpr const char *Queue = "Kuvertino-Test";
 
-    explicit PrivateScheduler(int maxJobs)
+    enum class Backend { KeepDocuments, CupsPdf };
+
+    // maxJobs 0: the scheduler's default limit (500).
+    explicit PrivateScheduler(int maxJobs, Backend kind = Backend::KeepDocuments)
     {
         // /tmp keeps the socket path short (a unix socket path has about 100 bytes).
         m_dir = std::make_unique<QTemporaryDir>(QStringLiteral("/tmp/kvt-cups-XXXXXX"));
@@ -49,13 +54,34 @@ public:
               "if [ $# -ge 6 ]; then cp \"$6\" \"$out/job-$1.part\"; else cat >\"$out/job-$1.part\"; fi\n"
               "mv \"$out/job-$1.part\" \"$out/job-$1.pdf\"\n");
         QFile::setPermissions(backend, QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
+        QString uri = QStringLiteral("kvtest:") + outDir();
+        QStringList model;
+        if (kind == Backend::CupsPdf) {
+            QFile::link(QStringLiteral("/usr/lib/cups/backend/cups-pdf"),
+                        root + QStringLiteral("/bin/backend/cups-pdf"));
+            const QString name = QStringLiteral("kvt%1").arg(getpid());
+            m_cupsPdfConf = QStringLiteral("/etc/cups/cups-pdf-%1.conf").arg(name);
+            QDir().mkpath(root + QStringLiteral("/pdfspool"));
+            write(m_cupsPdfConf,
+                  QStringLiteral(
+                          "Out %1\nAnonDirName %1\nSpool %2/pdfspool\nLabel 1\nTitlePref 1\nGrp root\n")
+                          .arg(outDir(), root)
+                          .toUtf8());
+            if (!QFile::exists(m_cupsPdfConf)) {
+                fail(QStringLiteral("cannot write %1 (cups-pdf reads its settings only there)")
+                             .arg(m_cupsPdfConf));
+                return;
+            }
+            uri = QStringLiteral("cups-pdf:/") + name;
+            model = {QStringLiteral("-P"), QStringLiteral("/usr/share/ppd/cups-pdf/CUPS-PDF_opt.ppd")};
+        }
         write(root + QStringLiteral("/cupsd.conf"),
               QStringLiteral(
-                      "Listen %1\nMaxJobs %2\nLogLevel warn\nWebInterface No\nBrowsing No\n"
+                      "Listen %1\n%2LogLevel warn\nWebInterface No\nBrowsing No\n"
                       "DefaultAuthType None\n<Location />\n  Order allow,deny\n  Allow all\n</Location>\n"
                       "<Policy default>\n  <Limit All>\n    Order deny,allow\n  </Limit>\n</Policy>\n")
                       .arg(socket())
-                      .arg(maxJobs)
+                      .arg(maxJobs > 0 ? QStringLiteral("MaxJobs %1\n").arg(maxJobs) : QString())
                       .toUtf8());
         QString files
                 = QStringLiteral(
@@ -98,11 +124,12 @@ public:
             QThread::msleep(50);
         }
         const QString added = tool(QStringLiteral("lpadmin"),
-                                   {QStringLiteral("-p"),
-                                    QLatin1String(Queue),
-                                    QStringLiteral("-E"),
-                                    QStringLiteral("-v"),
-                                    QStringLiteral("kvtest:") + outDir()});
+                                   QStringList{QStringLiteral("-p"),
+                                               QLatin1String(Queue),
+                                               QStringLiteral("-E"),
+                                               QStringLiteral("-v"),
+                                               uri}
+                                           + model);
         tool(QStringLiteral("lpadmin"), {QStringLiteral("-d"), QLatin1String(Queue)});
         if (!tool(QStringLiteral("lpstat"), {QStringLiteral("-a"), QLatin1String(Queue)})
                      .contains(QLatin1String("accepting"))) {
@@ -114,6 +141,8 @@ public:
 
     ~PrivateScheduler()
     {
+        if (!m_cupsPdfConf.isEmpty())
+            QFile::remove(m_cupsPdfConf);
         if (m_cupsd.state() != QProcess::NotRunning) {
             m_cupsd.terminate();
             if (!m_cupsd.waitForFinished(10000))
@@ -162,6 +191,7 @@ private:
 
     std::unique_ptr<QTemporaryDir> m_dir;
     QProcess m_cupsd;
+    QString m_cupsPdfConf;
     bool m_ok = false;
     QString m_error;
 };
