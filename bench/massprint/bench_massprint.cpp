@@ -9,6 +9,7 @@
 //
 //   bench_massprint [N]
 
+#include "BenchMeasure.h"
 #include "PrivateScheduler.h"
 #include "ScriptedDialogs.h"
 
@@ -26,19 +27,9 @@
 #include <QTemporaryDir>
 #include <QThread>
 
-#include <sys/resource.h>
-
 #include <cstdio>
 
 namespace {
-
-double cpuSeconds()
-{
-    rusage u{};
-    getrusage(RUSAGE_SELF, &u);
-    return double(u.ru_utime.tv_sec + u.ru_stime.tv_sec)
-           + double(u.ru_utime.tv_usec + u.ru_stime.tv_usec) / 1e6;
-}
 
 QSet<QString> pdfsIn(const QString &folder)
 {
@@ -164,11 +155,11 @@ int main(int argc, char *argv[])
     // The program's CSV run.
     before = pdfsIn(out);
     script->fileAnswers.enqueue(csv);
-    const double cpuBefore = cpuSeconds();
+    const double cpuBefore = ProcessorSeconds();
     clock.restart();
     MainForm->CSVImportieren1Click();
     const double runSeconds = double(clock.nsecsElapsed()) / 1e9;
-    const double runCpu = cpuSeconds() - cpuBefore;
+    const double runCpu = ProcessorSeconds() - cpuBefore;
     int arrived = 0;
     const double total = untilArrived(out, before, n, clock, arrived);
 

@@ -1,6 +1,7 @@
 // The address list against a killed program: each step runs in a child process of this test that is
 // killed (SIGKILL, no closing of windows) once it has done its work.
 #include "ScriptedDialogs.h"
+#include "TestEnvironment.h"
 
 #include "controls/BitBtnXP.h"
 #include "controls/Memo.h"
@@ -10,7 +11,6 @@
 
 #include <QApplication>
 #include <QProcess>
-#include <QTemporaryDir>
 #include <QTreeWidget>
 #include <QtTest>
 
@@ -29,13 +29,10 @@ QString escaped(QString s)
 // Child: start as the program does, show the list it read, do one step, say so, and wait to be killed.
 int childMain(int argc, char *argv[])
 {
+    // The parent's environment, inherited: the same settings folder for every step.
+    IsolatedEnvironment env;
     QApplication app(argc, argv);
-    QCoreApplication::setOrganizationName(QStringLiteral("Velmora"));
-    QCoreApplication::setApplicationName(QStringLiteral("kuvertino"));
-    const QString base = qEnvironmentVariable("KUVERTINO_KILLTEST_DIR");
-    TPrinter::setPdfOutputFolder(base + QStringLiteral("/pdf"));
-    Printer().useBuiltInPdfPrinter();
-    SetProgramFolderForTests(base + QStringLiteral("/prog/"));
+    env.prepareApplication();
     SetDialogs(std::make_unique<ScriptedDialogs>());
     CreateApplicationWindows();
     MainForm->show();
@@ -60,7 +57,6 @@ int childMain(int argc, char *argv[])
 class TestAddressKill : public QObject
 {
     Q_OBJECT
-    QTemporaryDir m_dir;
     QString m_self;
 
     // Runs one step in a child, kills it when it is done, and returns the items it read at start.
@@ -68,10 +64,6 @@ class TestAddressKill : public QObject
     {
         QProcess p;
         QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
-        env.insert(QStringLiteral("XDG_DATA_HOME"), m_dir.path() + QStringLiteral("/data"));
-        env.insert(QStringLiteral("XDG_CONFIG_HOME"), m_dir.path() + QStringLiteral("/config"));
-        env.insert(QStringLiteral("HOME"), m_dir.path());
-        env.insert(QStringLiteral("KUVERTINO_KILLTEST_DIR"), m_dir.path());
         env.insert(QStringLiteral("QT_QPA_PLATFORM"), QStringLiteral("offscreen"));
         p.setProcessEnvironment(env);
         p.start(m_self, QStringList{QStringLiteral("--child")} + args);
@@ -131,8 +123,6 @@ int main(int argc, char *argv[])
 {
     if (argc >= 3 && QByteArray(argv[1]) == "--child")
         return childMain(argc, argv);
-    QCoreApplication app(argc, argv);
-    TestAddressKill tc;
-    return QTest::qExec(&tc, argc, argv);
+    return RunIsolatedGuiTest<TestAddressKill>(argc, argv);
 }
 #include "tst_addresskill.moc"

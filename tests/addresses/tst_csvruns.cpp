@@ -20,8 +20,6 @@
 
 #include <poppler-qt6.h>
 
-extern IsolatedEnvironment *TestEnv;
-
 namespace {
 
 QByteArray fileBytes(const QString &name)

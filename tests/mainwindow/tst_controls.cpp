@@ -1,3 +1,5 @@
+#include "TestEnvironment.h"
+
 #include "controls/Memo.h"
 #include "controls/RxSpinEdit.h"
 #include "shell/Dialogs.h"
@@ -193,5 +195,5 @@ private slots:
     }
 };
 
-QTEST_MAIN(TestControls)
+KUVERTINO_GUI_TEST_MAIN(TestControls)
 #include "tst_controls.moc"

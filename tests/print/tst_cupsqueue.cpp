@@ -25,7 +25,6 @@
 namespace {
 
 PrivateScheduler *Scheduler = nullptr;
-IsolatedEnvironment *Env = nullptr;
 
 QByteArray numberedLines(int n)
 {
@@ -37,7 +36,7 @@ QByteArray numberedLines(int n)
 
 QString writeFile(const QString &name, const QByteArray &bytes)
 {
-    const QString path = Env->path(name);
+    const QString path = TestEnv->path(name);
     QFile f(path);
     if (!f.open(QIODevice::WriteOnly) || f.write(bytes) != bytes.size())
         qFatal("cannot write %s", qPrintable(path));
@@ -288,18 +287,11 @@ private slots:
 
 int main(int argc, char *argv[])
 {
-    IsolatedEnvironment env;
-    Env = &env;
-    // Before anything in the process asks the print service, so libcups and Qt both go here.
+    // Before anything in the process asks the print service, so libcups and Qt both go there.
     PrivateScheduler scheduler(10);
     Scheduler = &scheduler;
     qputenv("CUPS_SERVER", scheduler.socket().toLocal8Bit());
-    QApplication app(argc, argv);
-    QCoreApplication::setOrganizationName(QStringLiteral("Velmora"));
-    QCoreApplication::setApplicationName(QStringLiteral("kuvertino"));
-    SetProgramFolderForTests(env.programFolder());
-    TestCupsQueue tc;
-    return QTest::qExec(&tc, argc, argv);
+    return RunIsolatedGuiTest<TestCupsQueue>(argc, argv, TestPrinter::SystemDefault);
 }
 
 #include "tst_cupsqueue.moc"
