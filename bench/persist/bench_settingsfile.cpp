@@ -3,6 +3,7 @@
 
 #include "BenchMeasure.h"
 
+#include "persist/AtomicFile.h"
 #include "persist/SettingsFile.h"
 
 #include <QCoreApplication>
@@ -29,7 +30,8 @@ int main(int argc, char *argv[])
         for (int r = 0; r < runs; ++r) {
             QElapsedTimer t;
             t.start();
-            if (!WriteFileAtomically(path, [&s](QIODevice &out) { WriteSettingsFile(out, s); }))
+            if (!WriteFileAtomically(
+                        path, TFileDurability::Synced, [&s](QIODevice &out) { WriteSettingsFile(out, s); }))
                 return 1;
             writes.push_back(ElapsedMs(t));
             t.restart();

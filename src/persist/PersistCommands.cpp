@@ -1,7 +1,10 @@
 // The envelope settings file and the last state, as operations of the main window: the controls
 // are read into a plain value and written back from one; the file format lives in SettingsFile.
+#include "AtomicFile.h"
+#include "BinaryIO.h"
 #include "ProgramDir.h"
 #include "SettingsFile.h"
+#include "SettingsFromControls.h"
 
 #include "controls/FilenameEdit.h"
 #include "controls/Memo.h"
@@ -9,6 +12,7 @@
 #include "print/ChooseAddressFUnit.h"
 #include "render/PaperFormats.h"
 #include "shell/Dialogs.h"
+#include "shell/EnvelopeControls.h"
 #include "shell/Errors.h"
 #include "shell/MainUnit.h"
 
@@ -23,15 +27,6 @@
 #include <cmath>
 
 namespace {
-
-// Inch mode shows inches; the file always holds millimetres. The product is formed in extended
-// precision and rounded once to a double.
-double toFileLength(double shown, bool inchMode)
-{
-    if (!inchMode)
-        return shown;
-    return double(static_cast<long double>(shown) * static_cast<long double>(MmPerInch));
-}
 
 void setLength(TRxSpinEdit *field, double mm, bool inchMode)
 {
@@ -57,26 +52,8 @@ void setListIndex(QComboBox *box, qint32 index)
 
 TEnvelopeSettings settingsFromForm(const TMainForm &f)
 {
-    const bool inch = f.isInchMode();
-    TEnvelopeSettings s;
-    s.recipient = f.Memo1->text();
-    s.sender = f.Memo2->text();
-    s.pictureFile = f.FilenameEdit1->text();
-    s.margin = toFileLength(f.RandEd->value(), inch);
-    s.pictureMargin = toFileLength(f.BildRandEd->value(), inch);
-    s.pictureWidth = toFileLength(f.BildBreiteEd->value(), inch);
-    s.paperFormat = f.ComboBox1->currentIndex();
-    s.picturePosition = f.ComboBox2->currentIndex();
-    s.recipientFont = f.FontDialog1->Font;
-    s.senderFont = f.FontDialog2->Font;
-    s.infoLine = f.InfoEd->text();
-    s.recipientAcross = f.EmpfProEd->value();
-    s.recipientDown = f.EmpfPro2Ed->value();
-    if (ChooseAddressForm)
-        s.addresses = ChooseAddressForm->addresses();
-    s.keepListOpen = f.Adresslisteimmeroffenhalten1->isChecked();
-    s.portrait = f.HochformatCheck->isChecked();
-    return s;
+    return SettingsFromControls(f.envelopeControls(),
+                                ChooseAddressForm ? ChooseAddressForm->addresses() : QStringList());
 }
 
 // Sets the controls from the fields that were read, in file order.
@@ -124,14 +101,11 @@ void applyToForm(TMainForm &f, const TSettingsReadResult &r)
 }
 
 // false when the file cannot be created (whyNot says why).
-bool writeOptionsFile(const TMainForm &f,
-                      const QString &fname,
-                      QString *whyNot,
-                      TFileDurability durability = TFileDurability::Synced)
+bool writeOptionsFile(const TMainForm &f, const QString &fname, TFileDurability durability, QString *whyNot)
 {
     const TEnvelopeSettings s = settingsFromForm(f);
     return WriteFileAtomically(
-            fname, [&s](QIODevice &out) { WriteSettingsFile(out, s); }, whyNot, durability);
+            fname, durability, [&s](QIODevice &out) { WriteSettingsFile(out, s); }, whyNot);
 }
 
 } // namespace
@@ -139,7 +113,7 @@ bool writeOptionsFile(const TMainForm &f,
 void TMainForm::SaveOptionsFile(const QString &fname)
 {
     // A file that cannot be created is skipped silently; a write that fails on the way raises.
-    writeOptionsFile(*this, fname, nullptr);
+    writeOptionsFile(*this, fname, TFileDurability::Synced, nullptr);
 }
 
 void TMainForm::LoadOptionsFile(const QString &fname)
@@ -174,9 +148,8 @@ void TMainForm::Speichernunter1Click()
     SaveDialog1->FileName = *name;
     QString whyNot;
     // A document that cannot be created must not look saved.
-    if (!writeOptionsFile(*this, *name, &whyNot))
-        throw EInOutError(
-                QStringLiteral("Cannot create file \"%1\". %2").arg(QDir::toNativeSeparators(*name), whyNot));
+    if (!writeOptionsFile(*this, *name, TFileDurability::Synced, &whyNot))
+        throw EInOutError(CannotCreateMessage(QDir::toNativeSeparators(*name), whyNot));
 }
 
 void TMainForm::ffnen1Click()
@@ -195,7 +168,7 @@ void TMainForm::SaveOptions()
     // more than the write. A failed write or a killed program still keeps a whole file; a silent
     // failure to create it is as with SaveOptionsFile.
     writeOptionsFile(
-            *this, GetProgramDir(true) + QStringLiteral("options.dat"), nullptr, TFileDurability::Unsynced);
+            *this, GetProgramDir(true) + QStringLiteral("options.dat"), TFileDurability::Fast, nullptr);
 }
 
 void TMainForm::LoadOptions()

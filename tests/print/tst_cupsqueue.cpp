@@ -216,7 +216,10 @@ private slots:
         QCOMPARE(dialogs().messages.size(), 1);
         const QString text = dialogs().messages[0].text;
         QCOMPARE(dialogs().messages[0].icon, TMsgIcon::Error);
-        // The service's own words, then where the run stopped.
+        // A sentence of ours, the service's own words, then where the run stopped.
+        QVERIFY2(text.startsWith(
+                         QStringLiteral("Der Drucker \"Kuvertino-Test\" hat den Druckauftrag abgelehnt. ")),
+                 qPrintable(text));
         QVERIFY2(text.contains(QLatin1String("not accepting jobs")), qPrintable(text));
         QVERIFY2(text.endsWith(QStringLiteral("\n\nDer Seriendruck wurde nach 0 von 5 Umschlägen beendet.\n"
                                               "Nächster Datensatz: Zeile 1, „#1#“.")),
