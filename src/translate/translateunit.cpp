@@ -264,7 +264,8 @@ void SaveTranslationTable()
 {
     const TEngineBusy busy;
     // A table that cannot be created is skipped; the rows stay in memory for the next save.
-    WriteFileAtomically(TranslationTableForWriting(programFolder()), TFileDurability::Synced, WriteTranslationRows);
+    WriteFileAtomically(
+            TranslationTableForWriting(programFolder()), TFileDurability::Synced, WriteTranslationRows);
 }
 
 void BuildTranslationIndex()

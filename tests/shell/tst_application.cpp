@@ -1,5 +1,5 @@
-#include "TestEnvironment.h"
 #include "ScriptedDialogs.h"
+#include "TestEnvironment.h"
 
 #include "shell/Application.h"
 #include "shell/Components.h"
