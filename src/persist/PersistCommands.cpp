@@ -1,5 +1,7 @@
 // The envelope settings file and the last state, as operations of the main window: the controls
 // are read into a plain value and written back from one; the file format lives in SettingsFile.
+#include "DamagedCopy.h"
+#include "FastStateWrites.h"
 #include "ProgramDir.h"
 #include "SettingsFile.h"
 
@@ -191,11 +193,13 @@ void TMainForm::ffnen1Click()
 
 void TMainForm::SaveOptions()
 {
-    // Written after every change, once per record of a CSV load: a sync each time would cost far
-    // more than the write. A failed write or a killed program still keeps a whole file; a silent
-    // failure to create it is as with SaveOptionsFile.
-    writeOptionsFile(
-            *this, GetProgramDir(true) + QStringLiteral("options.dat"), nullptr, TFileDurability::Unsynced);
+    // Synced, except once per record inside a CSV load, where a sync each time would cost far more
+    // than the write and the load's end syncs. A failed write or a killed program still keeps a whole
+    // file; a silent failure to create it is as with SaveOptionsFile.
+    const TFileDurability durability = LastStateDurability();
+    if (durability != TFileDurability::Synced)
+        NoteFastStateWrite();
+    writeOptionsFile(*this, GetProgramDir(true) + QStringLiteral("options.dat"), nullptr, durability);
 }
 
 void TMainForm::LoadOptions()
@@ -206,5 +210,11 @@ void TMainForm::LoadOptions()
         BildRandEd->setValue(BildRandEd->value() / MmPerInch);
         BildBreiteEd->setValue(BildBreiteEd->value() / MmPerInch);
     }
-    LoadOptionsFile(GetProgramDir(false) + QStringLiteral("options.dat"));
+    const QString fname = GetProgramDir(false) + QStringLiteral("options.dat");
+    try {
+        LoadOptionsFile(fname);
+    } catch (const EInOutError &e) {
+        // The next write of the last state replaces the damaged file: what it held is kept aside first.
+        throw EInOutError(DamagedFileReport(fname, e.message(), KeepDamagedCopy(fname)));
+    }
 }

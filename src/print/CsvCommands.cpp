@@ -1,6 +1,7 @@
 #include "CsvReader.h"
 
 #include "controls/Memo.h"
+#include "persist/FastStateWrites.h"
 #include "shell/Dialogs.h"
 #include "shell/MainUnit.h"
 #include "translate/translateunit.h"
@@ -9,6 +10,8 @@
 #include <QElapsedTimer>
 #include <QFile>
 #include <QProgressDialog>
+
+#include <optional>
 
 namespace {
 
@@ -65,6 +68,10 @@ void runCsvFile(TMainForm &form, CsvRun run)
     QElapsedTimer sinceUpdate;
     sinceUpdate.start();
 
+    // Each record's write of the last state is fast; the run's end writes it once more, synced.
+    std::optional<FastStateWrites> stateWrites;
+    if (run == CsvRun::List)
+        stateWrites.emplace(form);
     int records = 0;
     QString line;
     while (!progress.wasCanceled() && reader.readLine(line)) {
@@ -85,6 +92,8 @@ void runCsvFile(TMainForm &form, CsvRun run)
             progress.setValue(int(reader.bytesRead() * 1000 / total));
         }
     }
+    if (stateWrites)
+        stateWrites->finish();
 }
 
 } // namespace

@@ -407,7 +407,9 @@ private slots:
         writeBytes(optionsDat(), golden("full.kvt").left(FullEndOfField8 + 5));
         MainForm->show();
         QCOMPARE((*m_dialogs)->messages.size(), 1);
-        QCOMPARE((*m_dialogs)->messages[0].text, QStringLiteral("Read beyond end of file"));
+        // The platform's words follow our sentence; the copy kept aside is named after them.
+        QCOMPARE((*m_dialogs)->messages[0].text.section(QLatin1Char('\n'), 1, 1),
+                 QStringLiteral("Read beyond end of file"));
         QVERIFY(!MainForm->infirst);
         QCOMPARE(MainForm->Memo1->text(), QStringLiteral("Herrn Max Müller\r\nHauptstraße 1\r\n12345 Köln"));
     }
