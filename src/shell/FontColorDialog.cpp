@@ -24,6 +24,7 @@ FontColorDialog::FontColorDialog(const TFontRec &font, QWidget *parent)
     // The toolkit's dialog as a plain widget of this one: its own buttons give way to ours.
     m_fontChoice->setWindowFlags(Qt::Widget);
     m_fontChoice->setOptions(QFontDialog::NoButtons | QFontDialog::DontUseNativeDialog);
+    m_fontChoice->setSizeGripEnabled(false);
     m_fontChoice->setCurrentFont(font.toQFont());
     // Escape or Enter inside it end it as a dialog of its own; they end this one instead.
     connect(m_fontChoice, &QDialog::finished, this, &QDialog::done);
