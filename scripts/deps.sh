@@ -7,6 +7,7 @@ packages=(
     fonts-liberation fonts-dejavu-core
     libpoppler-qt6-dev poppler-utils
     cups cups-client cups-bsd printer-driver-cups-pdf libcups2-dev
+    clang libclang-rt-dev
 )
 missing=()
 for p in "${packages[@]}"; do

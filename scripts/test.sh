@@ -1,6 +1,7 @@
 #!/usr/bin/env bash
 # Builds everything twice (normal, and AddressSanitizer + UndefinedBehaviorSanitizer) and runs every
-# test in both builds, the end-to-end printing test through a local CUPS queue included.
+# test in both builds, the end-to-end printing test through a local CUPS queue included; then builds
+# the fuzz targets with clang and runs each briefly on its seed corpus (scripts/fuzz.sh).
 set -euo pipefail
 cd "$(dirname "$0")/.."
 scripts/deps.sh
@@ -24,4 +25,7 @@ for variant in normal sanitize; do
         status=1
     fi
 done
+if ! scripts/fuzz.sh; then
+    status=1
+fi
 exit $status

@@ -1,38 +1,11 @@
-#include "shell/Components.h"
+#include "shell/Application.h"
 #include "shell/MainUnit.h"
 #include "translate/LanguageCommands.h"
-
-#include <QApplication>
-
-#include <exception>
-
-namespace {
-
-// Handlers run guarded already; this catches what escapes from elsewhere in the event loop, so an
-// error is reported instead of ending the program.
-class TApplication : public QApplication
-{
-public:
-    using QApplication::QApplication;
-    bool notify(QObject *receiver, QEvent *event) override
-    {
-        // Every event passes here: a plain try block costs nothing until something is thrown.
-        try {
-            return QApplication::notify(receiver, event);
-        } catch (const std::exception &) {
-            // Rethrown inside the report so it shows the text as for any handler.
-            Guarded([] { throw; });
-            return false;
-        }
-    }
-};
-
-} // namespace
 
 int main(int argc, char *argv[])
 {
     QApplication::setAttribute(Qt::AA_DontCreateNativeWidgetSiblings);
-    TApplication app(argc, argv);
+    KuvertinoApplication app(argc, argv);
     QCoreApplication::setOrganizationName(QStringLiteral("Velmora"));
     QCoreApplication::setApplicationName(QStringLiteral("kuvertino"));
     CreateApplicationWindows();

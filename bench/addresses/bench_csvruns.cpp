@@ -4,7 +4,9 @@
 //   bench_csvruns list|listopen|print N
 //                                 one run in this process; prints "seconds processor peak_kib records"
 //                                 (listopen: the list run with the address list window kept open)
+#include "BenchMeasure.h"
 #include "ScriptedDialogs.h"
+#include "TestEnvironment.h"
 
 #include "controls/Memo.h"
 #include "print/ChooseAddressFUnit.h"
@@ -18,12 +20,10 @@
 #include <QElapsedTimer>
 #include <QFile>
 #include <QProcess>
-#include <QTemporaryDir>
-
-#include <sys/resource.h>
 
 #include <algorithm>
 #include <cstdio>
+#include <vector>
 
 namespace {
 
@@ -39,40 +39,18 @@ QByteArray csvLines(int n)
     return bytes;
 }
 
-long peakKib()
-{
-    rusage u{};
-    getrusage(RUSAGE_SELF, &u);
-    return u.ru_maxrss;
-}
-
-// Processor time of this process: on a shared machine a steadier figure than the wall clock.
-double cpuSeconds()
-{
-    rusage u{};
-    getrusage(RUSAGE_SELF, &u);
-    return double(u.ru_utime.tv_sec + u.ru_stime.tv_sec)
-           + double(u.ru_utime.tv_usec + u.ru_stime.tv_usec) / 1e6;
-}
-
 int runOnce(const QString &mode, int n)
 {
-    QTemporaryDir dir;
-    qputenv("XDG_DATA_HOME", (dir.path() + QStringLiteral("/data")).toLocal8Bit());
-    qputenv("XDG_CONFIG_HOME", (dir.path() + QStringLiteral("/config")).toLocal8Bit());
+    IsolatedEnvironment env;
     if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
         qputenv("QT_QPA_PLATFORM", "offscreen");
     int argc = 1;
     char name[] = "bench_csvruns";
     char *argv[] = {name, nullptr};
     QApplication app(argc, argv);
-    QCoreApplication::setOrganizationName(QStringLiteral("Velmora"));
-    QCoreApplication::setApplicationName(QStringLiteral("kuvertino"));
-    TPrinter::setPdfOutputFolder(dir.path() + QStringLiteral("/pdf"));
-    Printer().useBuiltInPdfPrinter();
-    SetProgramFolderForTests(dir.path() + QStringLiteral("/prog/"));
+    env.prepareApplication();
 
-    const QString csv = dir.path() + QStringLiteral("/bench.csv");
+    const QString csv = env.path(QStringLiteral("bench.csv"));
     {
         QFile f(csv);
         if (!f.open(QIODevice::WriteOnly) || f.write(csvLines(n)) < 0)
@@ -89,20 +67,21 @@ int runOnce(const QString &mode, int n)
     if (mode == QLatin1String("listopen"))
         ChooseAddressForm->showNonModal();
 
-    const double cpuBefore = cpuSeconds();
+    const double cpuBefore = ProcessorSeconds();
     QElapsedTimer t;
     t.start();
     if (list)
         MainForm->CSVDateiinAdresslisteladen1Click();
     else
         MainForm->CSVImportieren1Click();
-    const double seconds = double(t.nsecsElapsed()) / 1e9;
-    const double cpu = cpuSeconds() - cpuBefore;
+    const double seconds = ElapsedMs(t) / 1e3;
+    const double cpu = ProcessorSeconds() - cpuBefore;
     const int records = list ? int(ChooseAddressForm->addresses().size())
-                             : int(QDir(dir.path() + QStringLiteral("/pdf")).entryList(QDir::Files).size());
-    std::printf("%.3f %.3f %ld %d\n", seconds, cpu, peakKib(), records);
+                             : int(QDir(env.pdfFolder()).entryList(QDir::Files).size());
+    std::printf("%.3f %.3f %ld %d\n", seconds, cpu, PeakResidentKib(), records);
     std::fflush(stdout);
-    // The windows and the application go with the process.
+    // The windows and the application go with the process; the run's folder is not left behind.
+    QDir(env.path()).removeRecursively();
     std::_Exit(0);
 }
 
@@ -134,12 +113,10 @@ Figure child(const QString &self, const QString &mode, int n)
 
 Figure median(const QString &self, const QString &mode, int n, int repeat)
 {
-    QList<Figure> runs;
+    std::vector<Figure> runs;
     for (int i = 0; i < repeat; ++i)
-        runs.append(child(self, mode, n));
-    std::sort(
-            runs.begin(), runs.end(), [](const Figure &a, const Figure &b) { return a.seconds < b.seconds; });
-    Figure m = runs[runs.size() / 2];
+        runs.push_back(child(self, mode, n));
+    Figure m = MedianBy(runs, [](const Figure &f) { return f.seconds; });
     for (const Figure &r : runs)
         m.peak = std::max(m.peak, r.peak);
     return m;
@@ -159,7 +136,7 @@ void readerOnly(int n)
         chars += CsvRecipientText(SplitCsvLine(line)).size();
     std::printf("reader alone, %d lines: %.1f ms (%lld characters)\n",
                 n,
-                double(t.nsecsElapsed()) / 1e6,
+                ElapsedMs(t),
                 static_cast<long long>(chars));
 }
 

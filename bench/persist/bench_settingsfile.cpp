@@ -1,6 +1,9 @@
 // Writing and reading options.dat with a long address list: the file is written after every address
 // stored, so this is what one "Speichern" costs. Median of repeated runs on a temporary folder.
 
+#include "BenchMeasure.h"
+
+#include "persist/AtomicFile.h"
 #include "persist/SettingsFile.h"
 
 #include <QCoreApplication>
@@ -8,19 +11,8 @@
 #include <QFile>
 #include <QTemporaryDir>
 
-#include <algorithm>
 #include <cstdio>
 #include <vector>
-
-namespace {
-
-double median(std::vector<double> v)
-{
-    std::sort(v.begin(), v.end());
-    return v[v.size() / 2];
-}
-
-} // namespace
 
 int main(int argc, char *argv[])
 {
@@ -38,15 +30,16 @@ int main(int argc, char *argv[])
         for (int r = 0; r < runs; ++r) {
             QElapsedTimer t;
             t.start();
-            if (!WriteFileAtomically(path, [&s](QIODevice &out) { WriteSettingsFile(out, s); }))
+            if (!WriteFileAtomically(
+                        path, TFileDurability::Synced, [&s](QIODevice &out) { WriteSettingsFile(out, s); }))
                 return 1;
-            writes.push_back(t.nsecsElapsed() / 1e6);
+            writes.push_back(ElapsedMs(t));
             t.restart();
             QFile f(path);
             if (!f.open(QIODevice::ReadOnly))
                 return 1;
             const TSettingsReadResult res = ReadSettingsFile(f);
-            reads.push_back(t.nsecsElapsed() / 1e6);
+            reads.push_back(ElapsedMs(t));
             if (res.error || res.values.addresses.size() != count)
                 return 1;
             size = f.size();
@@ -54,8 +47,8 @@ int main(int argc, char *argv[])
         std::printf("%6d addresses, %9lld bytes: write %8.3f ms, read %8.3f ms (median of %d)\n",
                     count,
                     (long long)size,
-                    median(writes),
-                    median(reads),
+                    Median(writes),
+                    Median(reads),
                     runs);
     }
     return 0;

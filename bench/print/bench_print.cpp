@@ -5,6 +5,9 @@
 //
 //   bench_print [--jobs N] [--rounds R] [--cups] [--keep FILE]   (FILE: a copy of one printed PDF)
 
+#include "BenchMeasure.h"
+#include "TestEnvironment.h"
+
 #include "controls/FilenameEdit.h"
 #include "controls/Memo.h"
 #include "print/Printer.h"
@@ -20,27 +23,13 @@
 #include <QLinearGradient>
 #include <QPainter>
 #include <QProcess>
-#include <QStandardPaths>
-#include <QTemporaryDir>
 #include <QThread>
 
 #include <algorithm>
 #include <cstdio>
+#include <vector>
 
 namespace {
-
-long statusKb(const char *key)
-{
-    QFile f(QStringLiteral("/proc/self/status"));
-    if (!f.open(QIODevice::ReadOnly))
-        return -1;
-    const QByteArray k(key);
-    for (const QByteArray &line : f.readAll().split('\n')) {
-        if (line.startsWith(k))
-            return line.mid(k.size()).trimmed().split(' ').first().toLong();
-    }
-    return -1;
-}
 
 QString makeLogo(const QString &folder)
 {
@@ -72,10 +61,14 @@ int pendingJobs(const QString &queue)
 
 int main(int argc, char **argv)
 {
+    // The printer is chosen before the application exists, as in the tests.
+    const bool cups
+            = std::any_of(argv + 1, argv + argc, [](const char *a) { return QByteArray(a) == "--cups"; });
+    IsolatedEnvironment env(cups ? TestPrinter::SystemDefault : TestPrinter::BuiltInPdf);
     QApplication app(argc, argv);
+    env.prepareApplication();
     int jobs = 1000;
     int rounds = 3;
-    bool cups = false;
     QString keep;
     const QStringList args = app.arguments();
     for (int i = 1; i < args.size(); ++i) {
@@ -83,19 +76,12 @@ int main(int argc, char **argv)
             jobs = args[++i].toInt();
         else if (args[i] == QLatin1String("--rounds") && i + 1 < args.size())
             rounds = args[++i].toInt();
-        else if (args[i] == QLatin1String("--cups"))
-            cups = true;
         else if (args[i] == QLatin1String("--keep") && i + 1 < args.size())
             keep = args[++i];
     }
 
-    QStandardPaths::setTestModeEnabled(true);
-    QTemporaryDir program, out;
-    SetProgramFolderForTests(program.path());
-    TPrinter::setPdfOutputFolder(out.path());
-    if (!cups)
-        Printer().useBuiltInPdfPrinter();
-    else if (Printer().isBuiltInPdfPrinter()) {
+    const QDir out(env.pdfFolder());
+    if (cups && Printer().isBuiltInPdfPrinter()) {
         std::fprintf(stderr, "--cups: no system printer\n");
         return 1;
     }
@@ -106,7 +92,7 @@ int main(int argc, char **argv)
     MainForm->Memo2->setText(QStringLiteral("Max Absender\r\nNebenweg 2\r\n54321 Irgendwo"));
     MainForm->InfoEd->setText(QStringLiteral("Einschreiben"));
     MainForm->ComboBox2->setCurrentIndex(1); // logo below the sender
-    MainForm->FilenameEdit1->setText(makeLogo(program.path()));
+    MainForm->FilenameEdit1->setText(makeLogo(env.path()));
 
     std::printf("printer: %s, page %d x %d px at %d dpi\n",
                 cups ? qPrintable(Printer().printerName()) : "built-in PDF",
@@ -149,14 +135,14 @@ int main(int argc, char **argv)
 
     for (int i = 0; i < 10; ++i) // warm-up: fonts, the picture cache, the PDF engine
         MainForm->Drucken1Click();
-    std::printf("after warm-up: RSS %ld kB\n", statusKb("VmRSS:"));
+    std::printf("after warm-up: RSS %ld kB\n", ResidentKib());
     const qint64 oneFile = QFileInfo(Printer().lastOutputFile()).size();
     if (!keep.isEmpty()) {
         QFile::remove(keep);
         QFile::copy(Printer().lastOutputFile(), keep);
     }
 
-    QList<double> rates;
+    std::vector<double> rates;
     for (int r = 0; r < rounds; ++r) {
         QElapsedTimer t;
         t.start();
@@ -164,10 +150,10 @@ int main(int argc, char **argv)
         for (int i = 1; i <= jobs; ++i) {
             MainForm->Drucken1Click();
             if (i % (jobs / 4 > 0 ? jobs / 4 : 1) == 0)
-                samples << statusKb("VmRSS:");
+                samples << ResidentKib();
         }
         const double s = t.elapsed() / 1000.0;
-        rates << jobs / s;
+        rates.push_back(jobs / s);
         QString rss;
         for (long kb : samples)
             rss += QString::number(kb) + QLatin1Char(' ');
@@ -178,14 +164,13 @@ int main(int argc, char **argv)
                     jobs / s,
                     qPrintable(rss));
         // Files of the round go, so the disk does not fill across rounds (not timed).
-        for (const QString &f : QDir(out.path()).entryList({QStringLiteral("*.pdf")}, QDir::Files))
+        for (const QString &f : out.entryList({QStringLiteral("*.pdf")}, QDir::Files))
             QFile::remove(out.filePath(f));
     }
-    std::sort(rates.begin(), rates.end());
     std::printf("median: %.0f envelopes/s; one PDF %lld bytes; peak RSS %ld kB\n",
-                rates[rates.size() / 2],
+                Median(rates),
                 oneFile,
-                statusKb("VmHWM:"));
+                PeakResidentKib());
     DestroyApplicationWindows();
     return 0;
 }

@@ -5,6 +5,9 @@
 //  2. C3 at zoom 1000 scrolled to the middle: one paint of the visible part, median of 20, and the
 //     process's peak resident memory afterwards (getrusage).
 
+#include "BenchMeasure.h"
+#include "TestEnvironment.h"
+
 #include "controls/FilenameEdit.h"
 #include "controls/Memo.h"
 #include "controls/RxSpinEdit.h"
@@ -22,37 +25,14 @@
 #include <QRandomGenerator>
 #include <QScrollArea>
 #include <QScrollBar>
-#include <QTemporaryDir>
 
-#include <sys/resource.h>
-
-#include <algorithm>
 #include <cstdio>
-#include <functional>
-#include <vector>
 
 namespace {
 
-double medianMs(int runs, const std::function<void()> &before, const std::function<void()> &work)
-{
-    std::vector<qint64> ns;
-    ns.reserve(runs);
-    for (int i = 0; i < runs; ++i) {
-        before();
-        QElapsedTimer t;
-        t.start();
-        work();
-        ns.push_back(t.nsecsElapsed());
-    }
-    std::sort(ns.begin(), ns.end());
-    return ns[ns.size() / 2] / 1e6;
-}
-
 long peakRssMb()
 {
-    rusage u{};
-    getrusage(RUSAGE_SELF, &u);
-    return u.ru_maxrss / 1024; // kilobytes on Linux
+    return PeakResidentKib() / 1024;
 }
 
 void settle()
@@ -67,15 +47,11 @@ void settle()
 
 int main(int argc, char *argv[])
 {
-    QTemporaryDir home;
-    qputenv("XDG_DATA_HOME", (home.path() + QStringLiteral("/data")).toLocal8Bit());
-    qputenv("XDG_CONFIG_HOME", (home.path() + QStringLiteral("/config")).toLocal8Bit());
+    IsolatedEnvironment env;
     if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
         qputenv("QT_QPA_PLATFORM", "offscreen");
     QApplication app(argc, argv);
-    TPrinter::setPdfOutputFolder(home.path());
-    Printer().useBuiltInPdfPrinter();
-    SetProgramFolderForTests(home.path() + QLatin1Char('/'));
+    env.prepareApplication();
     CreateApplicationWindows();
     // Large enough that the whole C6 preview is exposed.
     MainForm->resize(1000, 900);
@@ -92,7 +68,7 @@ int main(int argc, char *argv[])
                            (y * 255 / 1200) & 255,
                            int(rng.bounded(256)));
     }
-    const QString logoPath = home.filePath(QStringLiteral("logo.png"));
+    const QString logoPath = env.path(QStringLiteral("logo.png"));
     logo.save(logoPath);
 
     MainForm->Memo1->setText(
@@ -104,9 +80,9 @@ int main(int argc, char *argv[])
     settle();
     const QSize c6 = MainForm->PaintBox1->size();
     const quint64 drawnBefore = PreviewSheetDrawings();
-    const double warm = medianMs(
+    const double warm = MedianMs(
             200, [] {}, [] { MainForm->PaintBox1->repaint(); });
-    const double cold = medianMs(
+    const double cold = MedianMs(
             50, [] { SharedPictureCache().clear(); }, [] { MainForm->PaintBox1->repaint(); });
     if (PreviewSheetDrawings() - drawnBefore != 250) {
         std::fprintf(stderr,
@@ -115,7 +91,7 @@ int main(int argc, char *argv[])
         return 1;
     }
     const QSize sheet = c6 - QSize(16, 16);
-    const double whole = medianMs(
+    const double whole = MedianMs(
             200,
             [] {},
             [sheet] {
@@ -147,7 +123,7 @@ int main(int argc, char *argv[])
     QCoreApplication::processEvents();
     QWidget *viewport = MainForm->ScrollBox1->viewport();
     const quint64 c3Before = PreviewSheetDrawings();
-    const double c3 = medianMs(
+    const double c3 = MedianMs(
             20, [] {}, [] { MainForm->PaintBox1->repaint(); });
     if (PreviewSheetDrawings() - c3Before != 20) {
         std::fprintf(stderr,

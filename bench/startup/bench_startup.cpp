@@ -2,6 +2,8 @@
 // a child ten times; the child creates the windows, shows the main window and prints the wall-clock
 // time at which the first show had finished. Prints the median.
 
+#include "BenchMeasure.h"
+
 #include "print/Printer.h"
 #include "shell/MainUnit.h"
 
@@ -50,11 +52,10 @@ int main(int argc, char *argv[])
         times.push_back(shown - start);
         std::printf("run %d: %lld ms\n", i + 1, (long long)(shown - start));
     }
-    std::sort(times.begin(), times.end());
     std::printf("start-up to main window shown: median %lld ms over %d runs (min %lld, max %lld)\n",
-                (long long)times[times.size() / 2],
+                (long long)Median(times),
                 runs,
-                (long long)times.front(),
-                (long long)times.back());
+                (long long)*std::min_element(times.begin(), times.end()),
+                (long long)*std::max_element(times.begin(), times.end()));
     return 0;
 }

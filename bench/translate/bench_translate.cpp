@@ -1,6 +1,8 @@
 // Figures for the translation table: loading and indexing, lookups, and adding a new text (which
 // rewrites the whole file). Prints medians of repeated runs and the peak resident memory.
 
+#include "BenchMeasure.h"
+
 #include "shell/velmora.h"
 #include "translate/translateunit.h"
 
@@ -9,18 +11,10 @@
 #include <QRandomGenerator>
 #include <QTemporaryDir>
 
-#include <algorithm>
 #include <cstdio>
-#include <sys/resource.h>
 #include <vector>
 
 namespace {
-
-double median(std::vector<double> v)
-{
-    std::sort(v.begin(), v.end());
-    return v[v.size() / 2];
-}
 
 QString randomText(QRandomGenerator &rng)
 {
@@ -63,7 +57,7 @@ int main(int argc, char **argv)
         QElapsedTimer t;
         t.start();
         BuildTranslationIndex();
-        loads.push_back(t.nsecsElapsed() / 1e6);
+        loads.push_back(ElapsedMs(t));
     }
 
     std::vector<double> lookups;
@@ -73,7 +67,7 @@ int main(int argc, char **argv)
         t.start();
         for (int i = 0; i < perRun; ++i)
             TranslateText(QLatin1Char(' ') + keys.at(i % keys.size()));
-        lookups.push_back(t.nsecsElapsed() / 1e3 / perRun);
+        lookups.push_back(ElapsedMs(t) * 1e3 / perRun);
     }
 
     std::vector<double> additions;
@@ -82,18 +76,16 @@ int main(int argc, char **argv)
         QElapsedTimer t;
         t.start();
         TranslateText(fresh);
-        additions.push_back(t.nsecsElapsed() / 1e6);
+        additions.push_back(ElapsedMs(t));
     }
 
-    rusage usage{};
-    getrusage(RUSAGE_SELF, &usage);
     std::printf("rows: %d\n", rows);
-    std::printf("load + index (BuildTranslationIndex): median %.2f ms of 11\n", median(loads));
+    std::printf("load + index (BuildTranslationIndex): median %.2f ms of 11\n", Median(loads));
     std::printf("lookup of a known text (TranslateText): median %.3f us per call (11 runs of %d)\n",
-                median(lookups),
+                Median(lookups),
                 perRun);
-    std::printf("new text (row added, file rewritten): median %.2f ms of 51\n", median(additions));
-    std::printf("peak resident memory: %.1f MB\n", usage.ru_maxrss / 1024.0);
+    std::printf("new text (row added, file rewritten): median %.2f ms of 51\n", Median(additions));
+    std::printf("peak resident memory: %.1f MB\n", PeakResidentKib() / 1024.0);
     FreeTranslationTable();
     return 0;
 }

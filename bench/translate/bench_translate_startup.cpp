@@ -4,6 +4,8 @@
 // text) or the delivered table. Prints the median of the runs for both, with the child's processor
 // time (the rest of the wall time is waiting, mostly for each table save to reach the disk).
 
+#include "BenchMeasure.h"
+
 #include "shell/MainUnit.h"
 #include "translate/translateunit.h"
 
@@ -15,8 +17,6 @@
 #include <QProcess>
 #include <QTemporaryDir>
 #include <QTimer>
-
-#include <sys/resource.h>
 
 #include <algorithm>
 #include <cstdio>
@@ -48,10 +48,7 @@ int child(int argc, char *argv[])
     MainForm->show();
     const qint64 inside = t.elapsed();
     const qint64 done = QDateTime::currentMSecsSinceEpoch();
-    rusage usage{};
-    getrusage(RUSAGE_SELF, &usage);
-    const long long cpu = (usage.ru_utime.tv_sec + usage.ru_stime.tv_sec) * 1000LL
-                          + (usage.ru_utime.tv_usec + usage.ru_stime.tv_usec) / 1000;
+    const long long cpu = (long long)(ProcessorSeconds() * 1000);
     std::printf("%lld %lld %d %d %lld\n",
                 (long long)done,
                 (long long)inside,
@@ -60,12 +57,6 @@ int child(int argc, char *argv[])
                 cpu);
     std::fflush(stdout);
     return 0;
-}
-
-qint64 median(std::vector<qint64> v)
-{
-    std::sort(v.begin(), v.end());
-    return v[v.size() / 2];
 }
 
 } // namespace
@@ -116,11 +107,11 @@ int main(int argc, char *argv[])
                     "created and shown median %lld ms, processor time median %lld ms, %d rows in the table "
                     "afterwards, %d runs\n",
                     empty ? "empty" : "delivered",
-                    (long long)median(totals),
+                    (long long)Median(totals),
                     (long long)*std::min_element(totals.begin(), totals.end()),
                     (long long)*std::max_element(totals.begin(), totals.end()),
-                    (long long)median(insides),
-                    (long long)median(cpus),
+                    (long long)Median(insides),
+                    (long long)Median(cpus),
                     rows,
                     runs);
     }

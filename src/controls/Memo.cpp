@@ -1,19 +1,12 @@
 #include "Memo.h"
 
+#include "shell/LineBreaks.h"
+
 #include <QTextBlock>
 #include <QTextCursor>
 #include <QTextDocument>
 
 namespace {
-// CR LF, CR and LF each end a line.
-QString toQtText(const QString &text)
-{
-    QString t = text;
-    t.replace(QStringLiteral("\r\n"), QStringLiteral("\n"));
-    t.replace(QLatin1Char('\r'), QLatin1Char('\n'));
-    return t;
-}
-
 // The document's text with LF between lines. Unlike toPlainText() it keeps no-break spaces: an
 // address must come back exactly as it was set.
 QString documentText(const QTextDocument *document)
@@ -37,26 +30,17 @@ TMemo::TMemo(QWidget *parent)
 
 QString TMemo::text() const
 {
-    QString t = documentText(document());
-    t.replace(QLatin1Char('\n'), QStringLiteral("\r\n"));
-    return t;
+    return WithCrLf(documentText(document()));
 }
 
 void TMemo::setText(const QString &text)
 {
-    setPlainText(toQtText(text));
+    setPlainText(WithLineFeeds(text));
 }
 
 QStringList TMemo::lines() const
 {
-    const QString t = documentText(document());
-    if (t.isEmpty())
-        return {};
-    QStringList l = t.split(QLatin1Char('\n'));
-    // A final line break starts no further line.
-    if (l.size() > 1 && l.last().isEmpty())
-        l.removeLast();
-    return l;
+    return SplitTextLines(documentText(document()));
 }
 
 int TMemo::lineCount() const
@@ -71,7 +55,7 @@ void TMemo::setLine(int index, const QString &line)
         return;
     QTextCursor c(block);
     c.movePosition(QTextCursor::EndOfBlock, QTextCursor::KeepAnchor);
-    c.insertText(toQtText(line));
+    c.insertText(WithLineFeeds(line));
 }
 
 void TMemo::insertLine(int index, const QString &line)
@@ -80,10 +64,10 @@ void TMemo::insertLine(int index, const QString &line)
     QTextCursor c(document());
     if (block.isValid()) {
         c.setPosition(block.position());
-        c.insertText(toQtText(line) + QLatin1Char('\n'));
+        c.insertText(WithLineFeeds(line) + QLatin1Char('\n'));
     } else {
         c.movePosition(QTextCursor::End);
-        c.insertText((document()->isEmpty() ? QString() : QStringLiteral("\n")) + toQtText(line));
+        c.insertText((document()->isEmpty() ? QString() : QStringLiteral("\n")) + WithLineFeeds(line));
     }
 }
 

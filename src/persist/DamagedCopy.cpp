@@ -1,7 +1,7 @@
 #include "DamagedCopy.h"
 
-#include "BinaryFields.h"
-#include "SettingsFile.h"
+#include "AtomicFile.h"
+#include "BinaryIO.h"
 
 #include "shell/Errors.h"
 #include "translate/translateunit.h"
@@ -50,11 +50,12 @@ TDamagedCopy KeepDamagedCopy(const QString &fname)
         }
         try {
             QString whyNot;
+            // Synced: the copy must be on the disk before the file it saves is written again.
             if (WriteFileAtomically(
                         name,
-                        [&bytes](QIODevice &out) { WriteExact(out, bytes.constData(), bytes.size()); },
-                        &whyNot,
-                        TFileDurability::Synced))
+                        TFileDurability::Synced,
+                        [&bytes](QIODevice &out) { WriteBytes(out, bytes); },
+                        &whyNot))
                 return {name, QString()};
             copy.whyNot = whyNot;
         } catch (const EInOutError &e) {
@@ -62,7 +63,7 @@ TDamagedCopy KeepDamagedCopy(const QString &fname)
         }
         return copy;
     }
-    copy.whyNot = QStringLiteral("Too many copies");
+    copy.whyNot = TranslateText(QStringLiteral("Zu viele Kopien"));
     return copy;
 }
 

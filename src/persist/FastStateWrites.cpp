@@ -11,7 +11,7 @@ bool g_unsynced = false; // a fast write happened since the last synced one
 
 TFileDurability LastStateDurability()
 {
-    return g_depth > 0 ? TFileDurability::Unsynced : TFileDurability::Synced;
+    return g_depth > 0 ? TFileDurability::Fast : TFileDurability::Synced;
 }
 
 void NoteFastStateWrite()

@@ -2,6 +2,7 @@
 
 #include "shell/FontRec.h"
 
+class QByteArray;
 class QIODevice;
 
 // One font record at the device's current position (16 + 2n bytes): character set (1), colour
@@ -11,6 +12,8 @@ class QIODevice;
 // A face name longer than 255 code units is therefore stored cut to (length mod 256) units.
 // Throws EInOutError when a write fails or comes up short.
 void WriteFontRecord(QIODevice &file, const TFontRec &font);
+// The same record appended to a byte image.
+void AppendFontRecord(QByteArray &bytes, const TFontRec &font);
 
 // Reads one font record into font, setting character set, colour, face name, pitch, pixels per
 // inch, size and style in that order; style bits other than the four are dropped. Throws

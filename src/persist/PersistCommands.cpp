@@ -1,5 +1,7 @@
 // The envelope settings file and the last state, as operations of the main window: the controls
 // are read into a plain value and written back from one; the file format lives in SettingsFile.
+#include "AtomicFile.h"
+#include "BinaryIO.h"
 #include "DamagedCopy.h"
 #include "FastStateWrites.h"
 #include "ProgramDir.h"
@@ -126,14 +128,11 @@ void applyToForm(TMainForm &f, const TSettingsReadResult &r)
 }
 
 // false when the file cannot be created (whyNot says why).
-bool writeOptionsFile(const TMainForm &f,
-                      const QString &fname,
-                      QString *whyNot,
-                      TFileDurability durability = TFileDurability::Synced)
+bool writeOptionsFile(const TMainForm &f, const QString &fname, TFileDurability durability, QString *whyNot)
 {
     const TEnvelopeSettings s = settingsFromForm(f);
     return WriteFileAtomically(
-            fname, [&s](QIODevice &out) { WriteSettingsFile(out, s); }, whyNot, durability);
+            fname, durability, [&s](QIODevice &out) { WriteSettingsFile(out, s); }, whyNot);
 }
 
 } // namespace
@@ -141,7 +140,7 @@ bool writeOptionsFile(const TMainForm &f,
 void TMainForm::SaveOptionsFile(const QString &fname)
 {
     // A file that cannot be created is skipped silently; a write that fails on the way raises.
-    writeOptionsFile(*this, fname, nullptr);
+    writeOptionsFile(*this, fname, TFileDurability::Synced, nullptr);
 }
 
 void TMainForm::LoadOptionsFile(const QString &fname)
@@ -176,9 +175,8 @@ void TMainForm::Speichernunter1Click()
     SaveDialog1->FileName = *name;
     QString whyNot;
     // A document that cannot be created must not look saved.
-    if (!writeOptionsFile(*this, *name, &whyNot))
-        throw EInOutError(
-                QStringLiteral("Cannot create file \"%1\". %2").arg(QDir::toNativeSeparators(*name), whyNot));
+    if (!writeOptionsFile(*this, *name, TFileDurability::Synced, &whyNot))
+        throw EInOutError(CannotCreateMessage(QDir::toNativeSeparators(*name), whyNot));
 }
 
 void TMainForm::ffnen1Click()
@@ -199,7 +197,7 @@ void TMainForm::SaveOptions()
     const TFileDurability durability = LastStateDurability();
     if (durability != TFileDurability::Synced)
         NoteFastStateWrite();
-    writeOptionsFile(*this, GetProgramDir(true) + QStringLiteral("options.dat"), nullptr, durability);
+    writeOptionsFile(*this, GetProgramDir(true) + QStringLiteral("options.dat"), durability, nullptr);
 }
 
 void TMainForm::LoadOptions()

@@ -5,7 +5,6 @@
 #include <QString>
 #include <QStringList>
 
-#include <functional>
 #include <optional>
 
 class QIODevice;
@@ -71,7 +70,7 @@ struct TSettingsReadResult
 };
 
 // Writes all 17 fields. Throws EInOutError when the device takes fewer bytes than given; the
-// device then holds the fields up to the failing one.
+// device then holds the bytes it took.
 void WriteSettingsFile(QIODevice &file, const TEnvelopeSettings &settings);
 
 // The byte image WriteSettingsFile produces.
@@ -81,25 +80,3 @@ QByteArray SettingsFileBytes(const TEnvelopeSettings &settings);
 // the device is at its end before it begins. Never throws for a cut file: the result says how far
 // it got and carries the error. A negative address count reads as no addresses.
 TSettingsReadResult ReadSettingsFile(QIODevice &file);
-
-// How a replaced file is handed to the disk.
-enum class TFileDurability {
-    // Synced before it replaces the old file: the new content survives a power cut once the call
-    // returns. For documents the user saves.
-    Synced,
-    // Not synced: for state written automatically and often (options.dat). A failed write or a
-    // killed program still never leaves a cut file, but a power cut may bring back an older one.
-    Unsynced,
-};
-
-// Replaces fname's whole content with what write puts into the device it is given, only once
-// write has returned and every byte was written; the previous file is kept otherwise (also when
-// the program is killed during the call). An existing file keeps its permissions, a symbolic link
-// keeps pointing to the replaced file.
-// Returns false (and changes nothing) when the file cannot be created, with the platform's reason in
-// *whyNot when given. Throws EInOutError when writing or the final replacement fails and passes on
-// what write throws.
-bool WriteFileAtomically(const QString &fname,
-                         const std::function<void(QIODevice &)> &write,
-                         QString *whyNot = nullptr,
-                         TFileDurability durability = TFileDurability::Synced);

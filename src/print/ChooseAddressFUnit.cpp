@@ -3,6 +3,7 @@
 #include "controls/BitBtnXP.h"
 #include "controls/Memo.h"
 #include "persist/FormStorage.h"
+#include "shell/LineBreaks.h"
 #include "shell/MainUnit.h"
 
 #include <QApplication>
@@ -16,21 +17,6 @@
 #include <QWindow>
 
 namespace {
-
-QString withLineFeeds(const QString &text)
-{
-    QString t = text;
-    t.replace(QStringLiteral("\r\n"), QStringLiteral("\n"));
-    t.replace(QLatin1Char('\r'), QLatin1Char('\n'));
-    return t;
-}
-
-QString withCrLf(const QString &text)
-{
-    QString t = withLineFeeds(text);
-    t.replace(QLatin1Char('\n'), QStringLiteral("\r\n"));
-    return t;
-}
 
 TBitBtnXP *makeButton(TChooseAddressForm *form,
                       const QString &name,
@@ -80,10 +66,7 @@ public:
 
 QString AddressDisplayText(const QString &address)
 {
-    QStringList lines = withLineFeeds(address).split(QLatin1Char('\n'));
-    if (lines.size() > 1 && lines.last().isEmpty())
-        lines.removeLast();
-    return lines.join(QStringLiteral(" ⏎ "));
+    return SplitTextLines(address).join(QStringLiteral(" ⏎ "));
 }
 
 QWidget *
@@ -100,7 +83,7 @@ TAddressItemDelegate::createEditor(QWidget *parent, const QStyleOptionViewItem &
 void TAddressItemDelegate::setEditorData(QWidget *editor, const QModelIndex &index) const
 {
     static_cast<QPlainTextEdit *>(editor)->setPlainText(
-            withLineFeeds(index.data(TChooseAddressForm::AddressRole).toString()));
+            WithLineFeeds(index.data(TChooseAddressForm::AddressRole).toString()));
 }
 
 void TAddressItemDelegate::setModelData(QWidget *editor,
@@ -110,12 +93,12 @@ void TAddressItemDelegate::setModelData(QWidget *editor,
     const QString original = index.data(TChooseAddressForm::AddressRole).toString();
     const QString edited = static_cast<QPlainTextEdit *>(editor)->toPlainText();
     // An untouched text keeps its exact line breaks.
-    if (edited == withLineFeeds(original))
+    if (edited == WithLineFeeds(original))
         return;
-    const QString address = withCrLf(edited);
+    const QString address = WithCrLf(edited);
     model->setData(index, address, TChooseAddressForm::AddressRole);
     model->setData(index, AddressDisplayText(address), Qt::DisplayRole);
-    model->setData(index, withLineFeeds(address), Qt::ToolTipRole);
+    model->setData(index, WithLineFeeds(address), Qt::ToolTipRole);
 }
 
 bool TAddressItemDelegate::eventFilter(QObject *object, QEvent *event)
@@ -150,6 +133,7 @@ void TAddressItemDelegate::updateEditorGeometry(QWidget *editor,
 TChooseAddressForm::TChooseAddressForm(QWidget *parent)
     : QDialog(parent)
 {
+    ChooseAddressForm = this;
     setWindowTitle(QStringLiteral("Adresse wählen"));
     setWindowFlags(Qt::Tool | Qt::WindowTitleHint | Qt::WindowCloseButtonHint);
     resize(219, 409);
@@ -246,16 +230,12 @@ TChooseAddressForm::TChooseAddressForm(QWidget *parent)
     connect(model, &QAbstractItemModel::layoutChanged, this, &TChooseAddressForm::addressesChanged);
     connect(model, &QAbstractItemModel::modelReset, this, &TChooseAddressForm::addressesChanged);
 
-    connect(BitBtn1, &QPushButton::clicked, this, [this] {
-        buttonClicked(BitBtn1, &TChooseAddressForm::BitBtn1Click);
-    });
-    connect(BitBtn2, &QPushButton::clicked, this, [this] { buttonClicked(BitBtn2, nullptr); });
-    connect(BitBtn3, &QPushButton::clicked, this, [this] {
-        buttonClicked(BitBtn3, &TChooseAddressForm::BitBtn3Click);
-    });
-    connect(BitBtn4, &QPushButton::clicked, this, [this] {
-        buttonClicked(BitBtn4, &TChooseAddressForm::BitBtn4Click);
-    });
+    ConnectGuarded(BitBtn1, &QPushButton::clicked, this, &TChooseAddressForm::BitBtn1Click);
+    ConnectGuarded(BitBtn3, &QPushButton::clicked, this, &TChooseAddressForm::BitBtn3Click);
+    ConnectGuarded(BitBtn4, &QPushButton::clicked, this, &TChooseAddressForm::BitBtn4Click);
+    // Connected after the actions, so a dialog closes once its button's action is done (or failed).
+    for (TBitBtnXP *button : {BitBtn1, BitBtn2, BitBtn3, BitBtn4})
+        connect(button, &QPushButton::clicked, this, [this, button] { closeWithModalResult(button); });
 }
 
 TChooseAddressForm::~TChooseAddressForm()
@@ -275,7 +255,7 @@ void TChooseAddressForm::setAddressOf(QTreeWidgetItem *item, const QString &addr
 {
     item->setData(0, AddressRole, address);
     item->setText(0, AddressDisplayText(address));
-    item->setToolTip(0, withLineFeeds(address));
+    item->setToolTip(0, WithLineFeeds(address));
 }
 
 QTreeWidgetItem *TChooseAddressForm::newItem(const QString &address) const
@@ -374,24 +354,10 @@ void TChooseAddressForm::BitBtn4Click()
     }
 }
 
-void TChooseAddressForm::buttonClicked(TBitBtnXP *button, void (TChooseAddressForm::*action)())
+void TChooseAddressForm::closeWithModalResult(TBitBtnXP *button)
 {
-    const bool modal = isModal() && isVisible();
-    if (action)
-        Guarded([this, action] { (this->*action)(); });
     // As a dialog the window closes even when the action failed; as an ordinary window no button
     // closes it. The cancel button's result, Rejected, is 0 like "none", so it is told by its kind.
-    if (modal && (button->modalResult != 0 || button->isCancel()))
+    if (isModal() && isVisible() && (button->modalResult != 0 || button->isCancel()))
         done(button->isCancel() ? QDialog::Rejected : button->modalResult);
-}
-
-void TChooseAddressForm::keyPressEvent(QKeyEvent *event)
-{
-    // Escape clicks the cancel button, which does nothing while the window is kept open.
-    if (event->key() == Qt::Key_Escape && event->modifiers() == Qt::NoModifier) {
-        if (BitBtn2->isEnabled())
-            BitBtn2->click();
-        return;
-    }
-    QDialog::keyPressEvent(event);
 }

@@ -70,9 +70,6 @@ public:
     void BitBtn3Click();
     void BitBtn4Click();
 
-protected:
-    void keyPressEvent(QKeyEvent *event) override;
-
 private:
     // addresses() as last read from the list, kept up to date by appendAddress (a CSV load reads the
     // whole list after every entry it appends); any other change to the list makes it stale.
@@ -81,6 +78,6 @@ private:
     void addressesChanged() { m_addressesCurrent = false; }
 
     QTreeWidgetItem *newItem(const QString &address) const;
-    // A button's action, then, when the window is a modal dialog, its modal result closes it.
-    void buttonClicked(TBitBtnXP *button, void (TChooseAddressForm::*action)());
+    // After a button's action: when the window is a modal dialog, the button's modal result closes it.
+    void closeWithModalResult(TBitBtnXP *button);
 };

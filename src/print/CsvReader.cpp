@@ -199,11 +199,10 @@ CsvLineReader::CsvLineReader(QIODevice &device)
 {
     if (device.isSequential()) {
         // No way back to the start: keep the whole input.
-        auto *buffer = new QBuffer;
-        m_ownDevice = buffer;
-        buffer->setData(device.readAll());
-        buffer->open(QIODevice::ReadOnly);
-        m_device = buffer;
+        m_copy = std::make_unique<QBuffer>();
+        m_copy->setData(device.readAll());
+        m_copy->open(QIODevice::ReadOnly);
+        m_device = m_copy.get();
     }
     m_start = m_device->pos();
     Utf8Validator validator;
@@ -231,10 +230,8 @@ CsvLineReader::CsvLineReader(QIODevice &device)
         m_encoding = CsvEncoding::Windows1252;
 }
 
-CsvLineReader::~CsvLineReader()
-{
-    delete m_ownDevice;
-}
+// Out of line, where QBuffer is complete.
+CsvLineReader::~CsvLineReader() = default;
 
 bool CsvLineReader::readLine(QString &line)
 {

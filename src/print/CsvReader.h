@@ -4,6 +4,9 @@
 #include <QString>
 #include <QStringList>
 
+#include <memory>
+
+class QBuffer;
 class QIODevice;
 
 // How the bytes of a CSV file become text.
@@ -72,8 +75,8 @@ public:
     qint64 bytesTotal() const { return m_total; }
 
 private:
-    QIODevice *m_device;
-    QIODevice *m_ownDevice = nullptr; // in-memory copy of a sequential device
+    std::unique_ptr<QBuffer> m_copy; // in-memory copy of a sequential device
+    QIODevice *m_device;             // the device read: the caller's, or the copy
     CsvEncoding m_encoding = CsvEncoding::Utf8;
     qint64 m_start = 0;
     qint64 m_total = 0;

@@ -3,6 +3,7 @@
 #include "controls/BitBtnXP.h"
 #include "controls/RxSpinEdit.h"
 #include "shell/Components.h"
+#include "shell/MainUnit.h"
 
 #include <QFrame>
 #include <QHBoxLayout>
@@ -13,6 +14,7 @@
 TKopienForm::TKopienForm(QWidget *parent)
     : QDialog(parent)
 {
+    KopienForm = this;
     setObjectName(QStringLiteral("KopienForm"));
     setWindowTitle(QStringLiteral("Anzahl der Kopien wählen"));
 

@@ -9,6 +9,7 @@
 #include "shell/MainUnit.h"
 #include "translate/translateunit.h"
 
+#include <QApplication>
 #include <QComboBox>
 #include <QImage>
 #include <QLabel>
@@ -19,6 +20,7 @@
 #include <QScrollArea>
 #include <QScrollBar>
 #include <QTimer>
+#include <QWheelEvent>
 
 #include <cmath>
 
@@ -181,4 +183,61 @@ void TMainForm::FormMouseWheelUp()
         return;
     QScrollBar *bar = ScrollBox1->verticalScrollBar();
     bar->setValue(bar->value() - WheelStep);
+}
+
+PreviewWheelFilter::PreviewWheelFilter(QWidget *window, QWidget *preview)
+    : QObject(window)
+    , m_window(window)
+    , m_preview(preview)
+{
+    qApp->installEventFilter(this);
+}
+
+PreviewWheelFilter::~PreviewWheelFilter()
+{
+    if (qApp)
+        qApp->removeEventFilter(this);
+}
+
+bool PreviewWheelFilter::handedToBar(const QWidget *widget) const
+{
+    // A scrolling control hands the event from its viewport on to its own scroll bar.
+    if (!qobject_cast<const QScrollBar *>(widget))
+        return false;
+    for (QWidget *p = widget->parentWidget(); p; p = p->parentWidget())
+        if (auto *area = qobject_cast<QAbstractScrollArea *>(p))
+            return m_lastWidget == area || m_lastWidget == area->viewport();
+    return false;
+}
+
+bool PreviewWheelFilter::eventFilter(QObject *watched, QEvent *event)
+{
+    if (event->type() != QEvent::Wheel)
+        return false;
+    // One wheel event: the window's event first, then one widget event that travels up the parents
+    // and may be passed on to a scroll bar. Successive events may reuse one address, so an address
+    // seen before is the same event only while it is still on that way.
+    if (watched->isWindowType()) {
+        m_lastEvent = nullptr;
+        return false;
+    }
+    auto *widget = qobject_cast<QWidget *>(watched);
+    if (!widget || !m_window || widget->window() != m_window)
+        return false;
+    const bool onItsWay = event == m_lastEvent && m_lastWidget && widget != m_lastWidget
+                          && (widget->isAncestorOf(m_lastWidget) || handedToBar(widget));
+    m_lastEvent = event;
+    m_lastWidget = widget;
+    if (!onItsWay) {
+        m_accumulated += static_cast<QWheelEvent *>(event)->angleDelta().y();
+        while (m_accumulated <= -120) {
+            m_accumulated += 120;
+            emit stepDown();
+        }
+        while (m_accumulated >= 120) {
+            m_accumulated -= 120;
+            emit stepUp();
+        }
+    }
+    return m_preview && m_preview->isAncestorOf(widget);
 }

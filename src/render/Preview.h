@@ -1,5 +1,7 @@
 #pragma once
 
+#include <QObject>
+#include <QPointer>
 #include <QString>
 #include <QtGlobal>
 
@@ -26,3 +28,34 @@ PictureCache &SharedPictureCache();
 
 // How many times the preview has drawn the sheet since start (lets tests tell a resize from a drawing).
 quint64 PreviewSheetDrawings();
+
+// Turns the mouse wheel over one window into whole steps: 120 units of the wheel make one step, and
+// smaller turns add up. One turn reaches several objects on its way (the window system's window, the
+// widget under the mouse, its parents, a scroll bar it is handed to) and is counted once. Over the
+// preview the wheel does nothing but the steps; other controls still see it. Each filter counts for
+// itself, so a window made again starts from nothing.
+class PreviewWheelFilter : public QObject
+{
+    Q_OBJECT
+public:
+    // Watches the application's wheel events from now until the filter ends.
+    PreviewWheelFilter(QWidget *window, QWidget *preview);
+    ~PreviewWheelFilter() override;
+
+signals:
+    void stepDown();
+    void stepUp();
+
+protected:
+    bool eventFilter(QObject *watched, QEvent *event) override;
+
+private:
+    bool handedToBar(const QWidget *widget) const;
+
+    QPointer<QWidget> m_window;
+    QPointer<QWidget> m_preview;
+    // The widget the last turn was delivered to, while it may still be on its way.
+    const QEvent *m_lastEvent = nullptr;
+    QPointer<QWidget> m_lastWidget;
+    int m_accumulated = 0;
+};

@@ -57,27 +57,6 @@ void wrapParagraph(const QString &paragraph, const QFontMetrics &metrics, int wr
 
 } // namespace
 
-QStringList SplitTextLines(const QString &text)
-{
-    QStringList lines;
-    QString current;
-    const qsizetype n = text.size();
-    for (qsizetype i = 0; i < n; ++i) {
-        const QChar c = text.at(i);
-        if (c == u'\r' || c == u'\n') {
-            lines.append(current);
-            current.clear();
-            if (c == u'\r' && i + 1 < n && text.at(i + 1) == u'\n')
-                ++i;
-        } else {
-            current.append(c);
-        }
-    }
-    if (!current.isEmpty())
-        lines.append(current);
-    return lines;
-}
-
 TextBlockLayout LayoutTextBlock(const QString &text, const QFontMetrics &metrics, int wrapWidth)
 {
     TextBlockLayout layout;

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "shell/LineBreaks.h"
+
 #include <QRect>
 #include <QString>
 #include <QStringList>
@@ -7,11 +9,8 @@
 class QFontMetrics;
 class QPainter;
 
-// The one text rule of the envelope's three text blocks (info line, recipient, sender).
-
-// The text's lines before wrapping: CR LF, CR and LF each end a line; a break at the very end starts
-// no further line, so an empty text has no lines and "\r\n" has one empty line.
-QStringList SplitTextLines(const QString &text);
+// The one text rule of the envelope's three text blocks (info line, recipient, sender). Their lines
+// before wrapping are those of SplitTextLines.
 
 struct TextBlockLayout
 {

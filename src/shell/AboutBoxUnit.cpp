@@ -1,6 +1,7 @@
 #include "AboutBoxUnit.h"
 
 #include "Dialogs.h"
+#include "MainUnit.h"
 #include "controls/BitBtnXP.h"
 #include "translate/translateunit.h"
 
@@ -71,6 +72,7 @@ QPixmap EnvelopePicture(const QSize &size, qreal devicePixelRatio)
 TAboutBox::TAboutBox(QWidget *parent)
     : QDialog(parent)
 {
+    AboutBox = this;
     setWindowTitle(QStringLiteral("Info"));
     setModal(true);
 
@@ -148,7 +150,7 @@ TAboutBox::TAboutBox(QWidget *parent)
     setFixedSize(664, 453);
 
     connect(OKButton, &QPushButton::clicked, this, &QDialog::accept);
-    connect(BitBtnXP1, &QPushButton::clicked, this, [this] { Guarded([this] { BitBtnXP1Click(); }); });
+    ConnectGuarded(BitBtnXP1, &QPushButton::clicked, this, &TAboutBox::BitBtnXP1Click);
     FormCreate();
 }
 

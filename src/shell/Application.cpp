@@ -1,3 +1,5 @@
+#include "Application.h"
+
 #include "Components.h"
 #include "Dialogs.h"
 #include "Errors.h"
@@ -17,5 +19,17 @@ void Guarded(const std::function<void()> &handler)
         ShowErrorReport(QStringLiteral("Out of memory."));
     } catch (const std::exception &e) {
         ShowErrorReport(QString::fromLocal8Bit(e.what()));
+    }
+}
+
+bool KuvertinoApplication::notify(QObject *receiver, QEvent *event)
+{
+    // Every event passes here: a plain try block costs nothing until something is thrown.
+    try {
+        return QApplication::notify(receiver, event);
+    } catch (const std::exception &) {
+        // Rethrown inside the report so it shows the text as for any handler.
+        Guarded([] { throw; });
+        return false;
     }
 }

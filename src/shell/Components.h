@@ -84,3 +84,15 @@ extern TApplicationObject *Application;
 // Runs a handler the way the event loop does: what it raises is shown by the general error report
 // and the operation stops there.
 void Guarded(const std::function<void()> &handler);
+
+// How every window wires a signal to one of its handlers: the handler runs guarded, so an error it
+// raises is reported and the sender carries on. The handler takes the signal's first arguments, or
+// none. The connection ends with the window.
+template<class Sender, class Signal, class Form, class... Args>
+QMetaObject::Connection
+ConnectGuarded(const Sender *sender, Signal signal, Form *form, void (Form::*handler)(Args...))
+{
+    return QObject::connect(sender, signal, form, [form, handler](Args... args) {
+        Guarded([&] { (form->*handler)(args...); });
+    });
+}

@@ -12,6 +12,7 @@
 #include "print/KopienFUnit.h"
 #include "render/PaintBox.h"
 #include "render/PaperFormats.h"
+#include "render/Preview.h"
 #include "translate/TranslateFUnit.h"
 #include "translate/TranslateWalk.h"
 #include "translate/translateunit.h"
@@ -23,19 +24,15 @@
 #include <QCloseEvent>
 #include <QComboBox>
 #include <QHBoxLayout>
-#include <QKeyEvent>
 #include <QLabel>
 #include <QLineEdit>
 #include <QMenu>
 #include <QMenuBar>
-#include <QPointer>
 #include <QScreen>
 #include <QScrollArea>
-#include <QScrollBar>
 #include <QStyle>
 #include <QTimer>
 #include <QVBoxLayout>
-#include <QWheelEvent>
 
 TMainForm *MainForm = nullptr;
 TAboutBox *AboutBox = nullptr;
@@ -102,14 +99,12 @@ TMainForm::TMainForm(QWidget *parent)
     createControls();
     createMenu();
     connectHandlers();
-    qApp->installEventFilter(this);
+    ScrollBox1->installEventFilter(this);
     FormCreate();
 }
 
 TMainForm::~TMainForm()
 {
-    if (qApp)
-        qApp->removeEventFilter(this);
     if (MainForm == this)
         MainForm = nullptr;
 }
@@ -452,7 +447,7 @@ void TMainForm::createMenu()
 void TMainForm::connectHandlers()
 {
     auto on = [this](auto *sender, auto signal, void (TMainForm::*handler)()) {
-        connect(sender, signal, this, [this, handler] { Guarded([this, handler] { (this->*handler)(); }); });
+        ConnectGuarded(sender, signal, this, handler);
     };
     on(BitBtn3, &QPushButton::clicked, &TMainForm::Neu1Click);
     on(Neu1, &QAction::triggered, &TMainForm::Neu1Click);
@@ -488,17 +483,20 @@ void TMainForm::connectHandlers()
     // A tick changed by the program (an opened document) runs the handler too, as a click does.
     on(HochformatCheck, &QCheckBox::toggled, &TMainForm::HochformatCheckClick);
     on(Timer1, &QTimer::timeout, &TMainForm::Timer1Timer);
-    // The keep-open item is ticked by its handler, not by the menu.
+    // The keep-open item is ticked by its handler, not by the menu: the menu's tick is taken back first.
     connect(Adresslisteimmeroffenhalten1, &QAction::triggered, this, [this](bool checked) {
         QSignalBlocker block(Adresslisteimmeroffenhalten1);
         Adresslisteimmeroffenhalten1->setChecked(!checked);
-        Guarded([this] { Adresslisteimmeroffenhalten1Click(); });
     });
+    on(Adresslisteimmeroffenhalten1, &QAction::triggered, &TMainForm::Adresslisteimmeroffenhalten1Click);
     on(Deutsch1, &QAction::triggered, &TMainForm::Deutsch1Click);
     on(English1, &QAction::triggered, &TMainForm::English1Click);
     on(bersetzen1, &QAction::triggered, &TMainForm::bersetzen1Click);
     on(Zollstattmm1, &QAction::triggered, &TMainForm::Zollstattmm1Click);
     on(ber1, &QAction::triggered, &TMainForm::ber1Click);
+    auto *wheel = new PreviewWheelFilter(this, ScrollBox1);
+    on(wheel, &PreviewWheelFilter::stepDown, &TMainForm::FormMouseWheelDown);
+    on(wheel, &PreviewWheelFilter::stepUp, &TMainForm::FormMouseWheelUp);
 }
 
 bool TMainForm::isInchMode() const
@@ -601,16 +599,6 @@ void TMainForm::closeEvent(QCloseEvent *event)
         QCoreApplication::exit(0);
 }
 
-void TMainForm::keyPressEvent(QKeyEvent *event)
-{
-    // Escape reaches the window only when the focused control did not use it: the cancel button answers.
-    if (event->key() == Qt::Key_Escape && event->modifiers() == Qt::NoModifier && BitBtn8->isEnabled()) {
-        BitBtn8->click();
-        return;
-    }
-    QMainWindow::keyPressEvent(event);
-}
-
 bool TMainForm::eventFilter(QObject *watched, QEvent *event)
 {
     if (watched == ScrollBox1 && (event->type() == QEvent::Move || event->type() == QEvent::Resize)) {
@@ -619,66 +607,21 @@ bool TMainForm::eventFilter(QObject *watched, QEvent *event)
         Label16->move(352, ScrollBox1->geometry().top() + 62);
         ScrollBox1->raise();
     }
-    if (event->type() != QEvent::Wheel)
-        return QMainWindow::eventFilter(watched, event);
-    // One wheel event: the window's event first, then one widget event that travels up the parents
-    // and may be passed on to a scroll bar. Successive events may reuse one address, so an address
-    // seen before is the same event only while it is still on that way.
-    static const QEvent *lastEvent = nullptr;
-    static QPointer<QWidget> lastWidget;
-    static int accumulated = 0;
-    if (watched->isWindowType()) {
-        lastEvent = nullptr;
-        return false;
-    }
-    auto *widget = qobject_cast<QWidget *>(watched);
-    if (!widget || widget->window() != this)
-        return false;
-    // A scrolling control hands the event from its viewport on to its own scroll bar.
-    const auto handedToBar = [widget] {
-        if (!qobject_cast<QScrollBar *>(widget))
-            return false;
-        for (QWidget *p = widget->parentWidget(); p; p = p->parentWidget())
-            if (auto *area = qobject_cast<QAbstractScrollArea *>(p))
-                return lastWidget == area || lastWidget == area->viewport();
-        return false;
-    };
-    const bool onItsWay = event == lastEvent && lastWidget && widget != lastWidget
-                          && (widget->isAncestorOf(lastWidget) || handedToBar());
-    lastEvent = event;
-    lastWidget = widget;
-    if (!onItsWay) {
-        accumulated += static_cast<QWheelEvent *>(event)->angleDelta().y();
-        while (accumulated <= -120) {
-            accumulated += 120;
-            Guarded([this] { FormMouseWheelDown(); });
-        }
-        while (accumulated >= 120) {
-            accumulated -= 120;
-            Guarded([this] { FormMouseWheelUp(); });
-        }
-    }
-    // The preview (its scroll bars too) scrolls only by the handlers' steps; other controls still see
-    // the wheel.
-    return ScrollBox1->isAncestorOf(widget);
+    return QMainWindow::eventFilter(watched, event);
 }
 
 namespace {
-// Each global reference is valid from the moment its window begins to be created.
+// Each window sets its global reference first thing in its constructor, so handlers that run during
+// its creation find it; a window whose creation failed leaves no reference behind.
 template<class T>
-T *createForm(T *&ref)
+void createForm(T *&ref)
 {
-    void *memory = ::operator new(sizeof(T));
-    ref = static_cast<T *>(memory);
     try {
-        new (memory) T(nullptr);
+        Application->Components.append(new T);
     } catch (...) {
         ref = nullptr;
-        ::operator delete(memory);
         throw;
     }
-    Application->Components.append(ref);
-    return ref;
 }
 } // namespace
 

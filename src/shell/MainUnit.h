@@ -16,7 +16,6 @@ class QPainter;
 class QPaintEvent;
 class QScrollArea;
 class QTimer;
-class QWheelEvent;
 class TBitBtnXP;
 class TFilenameEdit;
 class TFormStorage;
@@ -201,7 +200,6 @@ public:
 protected:
     void showEvent(QShowEvent *event) override;
     void closeEvent(QCloseEvent *event) override;
-    void keyPressEvent(QKeyEvent *event) override;
     bool eventFilter(QObject *watched, QEvent *event) override;
 
 private:

@@ -1,10 +1,6 @@
 #include "velmora.h"
 
 #include "Dialogs.h"
-#include "Errors.h"
-
-#include <QIODevice>
-#include <QtEndian>
 
 #include <cstdlib>
 #include <cstring>
@@ -227,92 +223,4 @@ bool TDynaArray::WhileNext()
     setCurrent(m_aobjnr);
     ++m_aobjnr;
     return true;
-}
-
-// ---- wide-string records ----
-
-namespace {
-
-[[noreturn]] void throwReadError()
-{
-    throw EInOutError(QStringLiteral("Read beyond end of file"));
-}
-
-[[noreturn]] void throwWriteError(const QIODevice &file)
-{
-    const QString detail = file.errorString();
-    throw EInOutError(detail.isEmpty() || detail == QLatin1String("Unknown error")
-                              ? QStringLiteral("Disk write error")
-                              : QStringLiteral("Disk write error: ") + detail);
-}
-
-void writeAll(QIODevice &file, const char *data, qint64 length)
-{
-    if (length == 0)
-        return;
-    if (file.write(data, length) != length)
-        throwWriteError(file);
-}
-
-void readAll(QIODevice &file, char *data, qint64 length)
-{
-    qint64 done = 0;
-    while (done < length) {
-        const qint64 got = file.read(data + done, length - done);
-        if (got <= 0)
-            throwReadError();
-        done += got;
-    }
-}
-
-} // namespace
-
-void WriteWideRecord(QIODevice &file, const QString &text)
-{
-    if (text.size() > std::numeric_limits<qint32>::max() / 2)
-        throw EInOutError(QStringLiteral("Disk write error: text too long"));
-    const qint32 n = qint32(text.size());
-    char count[4];
-    qToLittleEndian<qint32>(n, count);
-    writeAll(file, count, 4);
-    if constexpr (Q_BYTE_ORDER == Q_LITTLE_ENDIAN) {
-        writeAll(file, reinterpret_cast<const char *>(text.utf16()), qint64(n) * 2);
-    } else {
-        QByteArray bytes(qsizetype(n) * 2, Qt::Uninitialized);
-        qToLittleEndian<quint16>(text.utf16(), n, bytes.data());
-        writeAll(file, bytes.constData(), bytes.size());
-    }
-}
-
-void ReadWideRecord(QIODevice &file, QString &text)
-{
-    char count[4];
-    readAll(file, count, 4);
-    const qint32 n = qFromLittleEndian<qint32>(count);
-    if (n <= 0) {
-        text.clear();
-        return;
-    }
-    const qint64 bytes = qint64(n) * 2;
-    QString result;
-    if (!file.isSequential()) {
-        // The count comes from the file: check it against what the file holds before allocating.
-        if (file.bytesAvailable() < bytes)
-            throwReadError();
-        result.resize(n);
-        readAll(file, reinterpret_cast<char *>(result.data()), bytes);
-    } else {
-        // No size to check against: grow in bounded steps so a lying count fails before it costs much.
-        constexpr qint64 chunk = 64 * 1024;
-        qint64 done = 0;
-        while (done < bytes) {
-            const qint64 step = std::min(chunk, bytes - done);
-            result.resize(qsizetype((done + step) / 2));
-            readAll(file, reinterpret_cast<char *>(result.data()) + done, step);
-            done += step;
-        }
-    }
-    if constexpr (Q_BYTE_ORDER != Q_LITTLE_ENDIAN)
-        qFromLittleEndian<quint16>(result.utf16(), n, result.data());
-    text = result;
 }

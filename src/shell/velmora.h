@@ -3,8 +3,6 @@
 #include <QString>
 #include <QtGlobal>
 
-class QIODevice;
-
 // A growable array of fixed-size plain-data records in one contiguous block, growing and shrinking
 // in steps of 100 records, handing out zero-filled records, with a cursor mirrored into a
 // caller-owned pointer variable.
@@ -76,10 +74,3 @@ public:
     T *insert(qint32 nr) { return static_cast<T *>(Insert(nr)); }
     T *current() const { return static_cast<T *>(aobj()); }
 };
-
-// Appends one wide-string record (int32 LE count of UTF-16 code units, then the units in UTF-16LE).
-// Throws EInOutError when a write fails or comes up short.
-void WriteWideRecord(QIODevice &file, const QString &text);
-// Reads one wide-string record. Throws EInOutError when the record runs past the end of the file.
-// A negative count reads as the empty string.
-void ReadWideRecord(QIODevice &file, QString &text);

@@ -1,6 +1,8 @@
 #include "LanguageCommands.h"
 
 #include "controls/RxSpinEdit.h"
+#include "persist/AtomicFile.h"
+#include "persist/BinaryIO.h"
 #include "render/PaperFormats.h"
 #include "shell/Dialogs.h"
 #include "shell/MainUnit.h"
@@ -8,13 +10,12 @@
 #include "translate/translateunit.h"
 
 #include <QAction>
+#include <QBuffer>
 #include <QCoreApplication>
 #include <QFile>
 #include <QLibraryInfo>
-#include <QSaveFile>
 #include <QTranslator>
 #include <QVariant>
-#include <QtEndian>
 
 #include <memory>
 
@@ -81,21 +82,32 @@ std::unique_ptr<QTranslator> &installedQtTranslator()
 TLanguageOptions ParseLanguageOptions(const QByteArray &bytes)
 {
     TLanguageOptions options;
+    QBuffer file;
+    file.setData(bytes);
+    file.open(QIODevice::ReadOnly);
+    // Each field only when the file holds it whole: a cut file is no error here.
     if (bytes.size() >= 4) {
-        const qint32 language = qFromLittleEndian<qint32>(bytes.constData());
+        const qint32 language = ReadInt32(file);
         options.language = (language >= 0 && language < TranslationColumns) ? language : 0;
     }
     if (bytes.size() >= LanguageFileSize)
-        options.millimetres = bytes.at(4) != 0;
+        options.millimetres = ReadFlag(file);
     return options;
 }
 
 QByteArray SerializeLanguageOptions(const TLanguageOptions &options)
 {
-    QByteArray bytes(LanguageFileSize, '\0');
-    qToLittleEndian<qint32>(options.language, bytes.data());
-    bytes[4] = options.millimetres ? 1 : 0;
+    QByteArray bytes;
+    AppendInt32(bytes, options.language);
+    AppendFlag(bytes, options.millimetres);
     return bytes;
+}
+
+bool WriteLanguageOptions(const QString &fname, const TLanguageOptions &options)
+{
+    const QByteArray bytes = SerializeLanguageOptions(options);
+    return WriteFileAtomically(
+            fname, TFileDurability::Synced, [&bytes](QIODevice &out) { WriteBytes(out, bytes); });
 }
 
 bool InstallQtTranslation(int language)
@@ -145,18 +157,12 @@ void TMainForm::LoadOptionsLang()
 
 void TMainForm::SaveOptionsLang()
 {
-    QSaveFile file(languageFileName(this, true));
-    if (!file.open(QIODevice::WriteOnly))
-        return;
     TLanguageOptions options;
     options.language = language;
     options.millimetres = Zollstattmm1->isChecked();
-    const QByteArray bytes = SerializeLanguageOptions(options);
-    if (file.write(bytes) != bytes.size()) {
-        file.cancelWriting();
-        return;
-    }
-    file.commit();
+    // A file that cannot be created is skipped without a word, as options.dat is; a write that fails
+    // on the way raises, so the program stays open at exit.
+    WriteLanguageOptions(languageFileName(this, true), options);
 }
 
 void TMainForm::Deutsch1Click()

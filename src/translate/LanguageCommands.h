@@ -1,6 +1,7 @@
 #pragma once
 
 #include <QByteArray>
+#include <QString>
 
 // The language settings as "options0.dat" holds them.
 struct TLanguageOptions
@@ -14,6 +15,9 @@ struct TLanguageOptions
 TLanguageOptions ParseLanguageOptions(const QByteArray &bytes);
 // The 5 bytes written for the given settings.
 QByteArray SerializeLanguageOptions(const TLanguageOptions &options);
+// Replaces fname with those 5 bytes, synced. False when the file cannot be created; throws
+// EInOutError when writing it fails, leaving the old file.
+bool WriteLanguageOptions(const QString &fname, const TLanguageOptions &options);
 
 // Loads Qt's own translation (standard buttons, file and print dialogs) for a translation column:
 // 0 German, 1 English, 2 French, 3 Dutch. Any other column, or a missing file, leaves Qt's own

@@ -2,6 +2,7 @@
 
 #include "controls/BitBtnXP.h"
 #include "shell/Dialogs.h"
+#include "shell/MainUnit.h"
 #include "translateunit.h"
 
 #include <QApplication>
@@ -44,8 +45,8 @@ public:
             auto edited = std::make_shared<bool>(false);
             TStringGrid *grid = m_grid;
             auto report = [grid, cell](const QString &text) {
-                if (cell.isValid() && grid->onSetEditText)
-                    grid->onSetEditText(cell.column(), cell.row() + 1, text);
+                if (cell.isValid())
+                    emit grid->editTextChanged(cell.column(), cell.row() + 1, text);
             };
             QObject::connect(line, &QLineEdit::textEdited, line, [report, edited](const QString &text) {
                 *edited = true;
@@ -237,8 +238,14 @@ QModelIndex TStringGrid::moveCursor(CursorAction cursorAction, Qt::KeyboardModif
 
 void TStringGrid::keyPressEvent(QKeyEvent *event)
 {
-    if (!isEditing() && onKeyDown && onKeyDown(event))
-        return;
+    if (!isEditing()) {
+        event->ignore();
+        emit keyDown(event);
+        if (event->isAccepted())
+            return;
+        // Unused: the grid gets the key as it arrived.
+        event->accept();
+    }
     QTableWidget::keyPressEvent(event);
 }
 
@@ -247,6 +254,7 @@ void TStringGrid::keyPressEvent(QKeyEvent *event)
 TTranslateForm::TTranslateForm(QWidget *parent)
     : QDialog(parent)
 {
+    TranslateForm = this;
     setObjectName(QStringLiteral("TranslateForm"));
     setWindowTitle(QStringLiteral("Übersetzen"));
     setSizeGripEnabled(true);
@@ -300,18 +308,12 @@ TTranslateForm::TTranslateForm(QWidget *parent)
     outer->addWidget(StatusBar1);
     resize(705, 453);
 
-    connect(BackBtn, &QPushButton::clicked, this, [this] { Guarded([this] { BackBtnClick(); }); });
-    connect(FilterBtn, &QPushButton::clicked, this, [this] { Guarded([this] { FilterBtnClick(); }); });
-    connect(DeleteRowBtn, &QPushButton::clicked, this, [this] { Guarded([this] { DeleteRowBtnClick(); }); });
-    connect(FixedColCheck, &QCheckBox::toggled, this, [this] { Guarded([this] { FixedColCheckClick(); }); });
-    StringGrid1->onSetEditText = [this](int col, int row, const QString &value) {
-        Guarded([&] { StringGrid1SetEditText(col, row, value); });
-    };
-    StringGrid1->onKeyDown = [this](QKeyEvent *event) {
-        bool handled = false;
-        Guarded([&] { handled = StringGrid1KeyDown(event); });
-        return handled;
-    };
+    ConnectGuarded(BackBtn, &QPushButton::clicked, this, &TTranslateForm::BackBtnClick);
+    ConnectGuarded(FilterBtn, &QPushButton::clicked, this, &TTranslateForm::FilterBtnClick);
+    ConnectGuarded(DeleteRowBtn, &QPushButton::clicked, this, &TTranslateForm::DeleteRowBtnClick);
+    ConnectGuarded(FixedColCheck, &QCheckBox::toggled, this, &TTranslateForm::FixedColCheckClick);
+    ConnectGuarded(StringGrid1, &TStringGrid::editTextChanged, this, &TTranslateForm::StringGrid1SetEditText);
+    ConnectGuarded(StringGrid1, &TStringGrid::keyDown, this, &TTranslateForm::StringGrid1KeyDown);
 }
 
 void TTranslateForm::FillStringGrid()
@@ -393,13 +395,12 @@ void TTranslateForm::FixedColCheckClick()
     StringGrid1->setFixedColumn(FixedColCheck->isChecked());
 }
 
-bool TTranslateForm::StringGrid1KeyDown(QKeyEvent *event)
+void TTranslateForm::StringGrid1KeyDown(QKeyEvent *event)
 {
     if (event->key() == Qt::Key_Delete && !StringGrid1->isEditing()) {
         DeleteRowBtnClick();
-        return true;
+        event->accept();
     }
-    return false;
 }
 
 void TTranslateForm::StringGrid1SetEditText(int ACol, int ARow, const QString &Value)
@@ -407,16 +408,4 @@ void TTranslateForm::StringGrid1SetEditText(int ACol, int ARow, const QString &V
     if (ARow >= 1 && ARow <= TranslationRowCount() && ACol >= 0 && ACol < GridColumns)
         SetTranslationCell(ARow - 1, ACol, Value);
     SaveTranslationTable();
-}
-
-void TTranslateForm::keyPressEvent(QKeyEvent *event)
-{
-    // Escape reaches the window only when the focused control did not use it: the cancel button,
-    // "Zeile löchen", answers.
-    if (event->key() == Qt::Key_Escape && event->modifiers() == Qt::NoModifier) {
-        if (DeleteRowBtn->isEnabled())
-            DeleteRowBtn->click();
-        return;
-    }
-    QDialog::keyPressEvent(event);
 }

@@ -5,8 +5,6 @@
 #include <QDialog>
 #include <QTableWidget>
 
-#include <functional>
-
 class QCheckBox;
 class QKeyEvent;
 class QLineEdit;
@@ -23,11 +21,6 @@ class TStringGrid : public QTableWidget
 public:
     TStringGrid(int columns, QWidget *parent = nullptr);
 
-    // Grid coordinates: the text of the cell being edited, on every change (each keystroke).
-    std::function<void(int ACol, int ARow, const QString &Value)> onSetEditText;
-    // A key pressed while no cell is being edited, before the grid handles it; true = handled.
-    std::function<bool(QKeyEvent *)> onKeyDown;
-
     void setFixedColumn(bool fixed);
     bool hasFixedColumn() const { return m_fixed; }
     QTableView *fixedColumnView() const { return m_frozen; }
@@ -40,6 +33,13 @@ public:
     void scrollCellToTopLeft(int gridRow, int column);
 
     void scrollTo(const QModelIndex &index, ScrollHint hint = EnsureVisible) override;
+
+signals:
+    // Grid coordinates: the text of the cell being edited, on every change (each keystroke).
+    void editTextChanged(int ACol, int ARow, const QString &Value);
+    // A key pressed while no cell is being edited, before the grid handles it. A receiver that uses
+    // the key accepts the event; the grid then leaves it alone.
+    void keyDown(QKeyEvent *event);
 
 protected:
     void keyPressEvent(QKeyEvent *event) override;
@@ -75,12 +75,9 @@ public:
     void FilterBtnClick();
     void DeleteRowBtnClick();
     void FixedColCheckClick();
-    // Returns whether the key was handled (Delete outside editing deletes the current row).
-    bool StringGrid1KeyDown(QKeyEvent *event);
+    // Delete outside editing deletes the current row; the key is then accepted.
+    void StringGrid1KeyDown(QKeyEvent *event);
     void StringGrid1SetEditText(int ACol, int ARow, const QString &Value);
-
-protected:
-    void keyPressEvent(QKeyEvent *event) override;
 };
 
 // The header text of a grid column: "German", "English", "Français", "Nederlands", then

@@ -1,12 +1,12 @@
 #include "translateunit.h"
 
+#include "persist/AtomicFile.h"
+#include "persist/BinaryIO.h"
 #include "shell/Errors.h"
 #include "shell/velmora.h"
 
 #include <QCoreApplication>
 #include <QFile>
-#include <QSaveFile>
-#include <QtEndian>
 
 #include <algorithm>
 #include <string>
@@ -20,6 +20,20 @@ namespace {
 
 std::function<int()> g_language;
 std::function<QString()> g_progpath;
+// Set while the engine reads or writes its own table: an error text looked up then must not add a
+// row or save the table it is in the middle of.
+int g_busy = 0;
+
+// TranslateText; without mayAdd a text the table does not hold comes back unchanged and adds nothing.
+QString translate(const QString &text, bool mayAdd);
+
+struct TEngineBusy
+{
+    TEngineBusy() { ++g_busy; }
+    ~TEngineBusy() { --g_busy; }
+    TEngineBusy(const TEngineBusy &) = delete;
+    TEngineBusy &operator=(const TEngineBusy &) = delete;
+};
 
 int activeColumn()
 {
@@ -84,10 +98,8 @@ TTranslationRow *rowAt(int index)
 
 void freeRowTexts(TTranslationRow &row)
 {
-    for (char16_t *&text : row.texts) {
-        delete[] text;
-        text = nullptr;
-    }
+    for (char16_t *&text : row.texts)
+        FreeTextCopy(text);
 }
 
 void freeIndex()
@@ -97,7 +109,7 @@ void freeIndex()
             continue;
         bucket->First();
         while (bucket->WhileNext())
-            delete[] CurrentEntry->text;
+            FreeTextCopy(CurrentEntry->text);
         delete bucket;
         bucket = nullptr;
     }
@@ -154,21 +166,6 @@ bool appendRow(const QString (&texts)[TranslationColumns])
     return true;
 }
 
-qint32 readInt32(QIODevice &file, bool &ok)
-{
-    char bytes[4];
-    ok = file.read(bytes, 4) == 4;
-    return ok ? qFromLittleEndian<qint32>(bytes) : 0;
-}
-
-void writeInt32(QIODevice &file, qint32 value)
-{
-    char bytes[4];
-    qToLittleEndian<qint32>(value, bytes);
-    if (file.write(bytes, 4) != 4)
-        throw EInOutError(QStringLiteral("Disk write error"));
-}
-
 struct Message
 {
     int number;
@@ -197,6 +194,8 @@ void SetTranslationHost(std::function<int()> language, std::function<QString()> 
 {
     g_language = std::move(language);
     g_progpath = std::move(progpath);
+    // From now on the file errors speak the interface language too.
+    SetIoTextTranslator([](const QString &german) { return translate(german, g_busy == 0); });
 }
 
 void AllocTextCopy(char16_t *&slot, const QString &text)
@@ -207,18 +206,22 @@ void AllocTextCopy(char16_t *&slot, const QString &text)
     slot = copy;
 }
 
+void FreeTextCopy(char16_t *&slot)
+{
+    delete[] slot;
+    slot = nullptr;
+}
+
 void LoadTranslationRows(QIODevice &file)
 {
     ensureRows();
-    bool ok = false;
-    const qint32 columns = readInt32(file, ok);
-    if (!ok)
-        return;
-    const qint32 rows = readInt32(file, ok);
-    // Rows without columns carry nothing, and a negative column count is no table at all.
-    if (!ok || columns <= 0 || rows <= 0)
-        return;
+    const TEngineBusy busy;
     try {
+        const qint32 columns = ReadInt32(file);
+        const qint32 rows = ReadInt32(file);
+        // Rows without columns carry nothing, and a negative column count is no table at all.
+        if (columns <= 0 || rows <= 0)
+            return;
         QString texts[TranslationColumns];
         QString dropped;
         for (qint32 r = 0; r < rows; ++r) {
@@ -245,8 +248,9 @@ void LoadTranslationTable()
 void WriteTranslationRows(QIODevice &file)
 {
     ensureRows();
-    writeInt32(file, TranslationColumns);
-    writeInt32(file, qint32(TranslationRows->count()));
+    const TEngineBusy busy;
+    WriteInt32(file, TranslationColumns);
+    WriteInt32(file, qint32(TranslationRows->count()));
     TranslationRows->First();
     while (TranslationRows->WhileNext()) {
         for (const char16_t *text : CurrentRow->texts)
@@ -256,19 +260,9 @@ void WriteTranslationRows(QIODevice &file)
 
 void SaveTranslationTable()
 {
-    QSaveFile file(tableFileName());
-    if (!file.open(QIODevice::WriteOnly))
-        return;
-    WriteTranslationRows(file); // on a throw the QSaveFile discards the new file; the old one stays
-    // commit() does not notice a failed flush of the last buffered bytes and would put a cut file in
-    // place of the old one, so the flush is checked first.
-    if (!file.flush() || file.error() != QFileDevice::NoError) {
-        const QString reason = file.errorString();
-        file.cancelWriting();
-        throw EInOutError(QStringLiteral("Disk write error: ") + reason);
-    }
-    if (!file.commit())
-        throw EInOutError(QStringLiteral("Disk write error: ") + file.errorString());
+    const TEngineBusy busy;
+    // A table that cannot be created is skipped; the rows stay in memory for the next save.
+    WriteFileAtomically(tableFileName(), TFileDurability::Synced, WriteTranslationRows);
 }
 
 void BuildTranslationIndex()
@@ -312,6 +306,13 @@ void SortBucket(TDynaArray *bucket, int lo, int hi)
 
 QString TranslateText(const QString &text)
 {
+    return translate(text, true);
+}
+
+namespace {
+
+QString translate(const QString &text, bool mayAdd)
+{
     if (text.isEmpty())
         return text;
     qsizetype lead = 0;
@@ -324,6 +325,8 @@ QString TranslateText(const QString &text)
     if (key.isEmpty())
         return text;
 
+    if (!mayAdd && !TranslationIndex[0])
+        return text;
     ensureIndex();
     TDynaArray *bucket = TranslationIndex[bucketOf(key)];
     bucket->First();
@@ -347,6 +350,8 @@ QString TranslateText(const QString &text)
                + QString(trail, QLatin1Char(' '));
     }
 
+    if (!mayAdd)
+        return text;
     const QString german = key.toString();
     TTranslationRow *row = static_cast<TTranslationRow *>(TranslationRows->Add());
     if (!row)
@@ -364,6 +369,8 @@ QString TranslateText(const QString &text)
     }
     return text;
 }
+
+} // namespace
 
 void GetMessageText(int n, QString &result)
 {
@@ -405,8 +412,7 @@ void SetTranslationCell(int row, int column, const QString &value)
     if (row < 0 || row >= TranslationRowCount() || column < 0 || column >= TranslationColumns)
         return;
     char16_t *&slot = rowAt(row)->texts[column];
-    delete[] slot;
-    slot = nullptr;
+    FreeTextCopy(slot);
     AllocTextCopy(slot, value);
 }
 

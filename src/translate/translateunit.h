@@ -28,16 +28,17 @@ extern TDynaArray *TranslationIndex[256];
 extern TIndexEntry *CurrentEntry;
 
 // The two values the engine takes from the main window: the active language column and the program
-// folder (ending in a separator) that holds "translate.dat".
+// folder (ending in a separator) that holds "translate.dat". Also makes the file error texts pass
+// through the table.
 void SetTranslationHost(std::function<int()> language, std::function<QString()> progpath);
 
 // Frees any table held, loads "translate.dat" and builds the 256 sorted buckets.
 void BuildTranslationIndex();
 // Appends the rows of "translate.dat" to TranslationRows; a missing or malformed file is no error.
 void LoadTranslationTable();
-// Writes the table through a temporary file that replaces "translate.dat" only when complete. A file
-// that cannot be created is skipped silently; a write that fails afterwards throws EInOutError and
-// leaves the old file as it was.
+// Writes the table through a temporary file that replaces "translate.dat" only when complete (in
+// place when the folder takes no new file). A file that cannot be created is skipped silently; a
+// write that fails afterwards throws EInOutError and leaves the old file as it was.
 void SaveTranslationTable();
 // Appends the whole rows a table file holds; stops silently at the first cut record, and reads no
 // rows when the column count is not positive.
@@ -52,7 +53,11 @@ void GetMessageText(int n, QString &result);
 // Convenience: the message's text, or an empty string for an unknown number.
 QString MessageText(int n);
 void RegisterMessages();
+// Stores a new zero-terminated copy of text in slot; whatever the slot held is not released.
 void AllocTextCopy(char16_t *&slot, const QString &text);
+// Releases a copy made by AllocTextCopy (null is fine) and empties the slot. The one place the
+// table's texts are freed.
+void FreeTextCopy(char16_t *&slot);
 
 // Typed access for the translation editor.
 int TranslationRowCount();

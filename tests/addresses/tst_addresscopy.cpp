@@ -1,3 +1,5 @@
+#include "TestEnvironment.h"
+
 #include "print/ChooseAddressFUnit.h"
 
 #include <QTreeWidget>
@@ -96,5 +98,5 @@ private slots:
     }
 };
 
-QTEST_MAIN(TestAddressCopy)
+KUVERTINO_GUI_TEST_MAIN(TestAddressCopy)
 #include "tst_addresscopy.moc"

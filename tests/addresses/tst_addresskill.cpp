@@ -1,6 +1,7 @@
 // The address list against a killed program: each step runs in a child process of this test that is
 // killed (SIGKILL, no closing of windows) once it has done its work.
 #include "ScriptedDialogs.h"
+#include "TestEnvironment.h"
 
 #include "controls/BitBtnXP.h"
 #include "controls/Memo.h"
@@ -13,7 +14,6 @@
 #include <QElapsedTimer>
 #include <QFile>
 #include <QProcess>
-#include <QTemporaryDir>
 #include <QTreeWidget>
 #include <QtTest>
 
@@ -32,13 +32,10 @@ QString escaped(QString s)
 // Child: start as the program does, show the list it read, do one step, say so, and wait to be killed.
 int childMain(int argc, char *argv[])
 {
+    // The parent's environment, inherited: the same settings folder for every step.
+    IsolatedEnvironment env;
     QApplication app(argc, argv);
-    QCoreApplication::setOrganizationName(QStringLiteral("Velmora"));
-    QCoreApplication::setApplicationName(QStringLiteral("kuvertino"));
-    const QString base = qEnvironmentVariable("KUVERTINO_KILLTEST_DIR");
-    TPrinter::setPdfOutputFolder(base + QStringLiteral("/pdf"));
-    Printer().useBuiltInPdfPrinter();
-    SetProgramFolderForTests(base + QStringLiteral("/prog/"));
+    env.prepareApplication();
     SetDialogs(std::make_unique<ScriptedDialogs>());
     CreateApplicationWindows();
     MainForm->show();
@@ -72,25 +69,17 @@ int childMain(int argc, char *argv[])
 class TestAddressKill : public QObject
 {
     Q_OBJECT
-    QTemporaryDir m_dir;
     QString m_self;
 
     void startChild(QProcess &p, const QStringList &args)
     {
         QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
-        env.insert(QStringLiteral("XDG_DATA_HOME"), m_dir.path() + QStringLiteral("/data"));
-        env.insert(QStringLiteral("XDG_CONFIG_HOME"), m_dir.path() + QStringLiteral("/config"));
-        env.insert(QStringLiteral("HOME"), m_dir.path());
-        env.insert(QStringLiteral("KUVERTINO_KILLTEST_DIR"), m_dir.path());
         env.insert(QStringLiteral("QT_QPA_PLATFORM"), QStringLiteral("offscreen"));
         p.setProcessEnvironment(env);
         p.start(m_self, QStringList{QStringLiteral("--child")} + args);
     }
 
-    QString optionsDat() const
-    {
-        return m_dir.path() + QStringLiteral("/data/Velmora/Kuvertino/options.dat");
-    }
+    QString optionsDat() const { return TestEnv->settingsFolder() + QStringLiteral("options.dat"); }
 
     // Runs one step in a child, kills it when it is done, and returns the items it read at start.
     QStringList step(const QStringList &args, int *countAfter = nullptr, int *messages = nullptr)
@@ -156,7 +145,7 @@ private slots:
     {
         QFile::remove(optionsDat());
         const int lines = 5000;
-        const QString csv = m_dir.path() + QStringLiteral("/adressen.csv");
+        const QString csv = TestEnv->path(QStringLiteral("adressen.csv"));
         {
             QFile f(csv);
             QVERIFY(f.open(QIODevice::WriteOnly));
@@ -202,8 +191,6 @@ int main(int argc, char *argv[])
 {
     if (argc >= 3 && QByteArray(argv[1]) == "--child")
         return childMain(argc, argv);
-    QCoreApplication app(argc, argv);
-    TestAddressKill tc;
-    return QTest::qExec(&tc, argc, argv);
+    return RunIsolatedGuiTest<TestAddressKill>(argc, argv);
 }
 #include "tst_addresskill.moc"

@@ -1,17 +1,127 @@
+#include "TestEnvironment.h"
+
+#include "controls/BitBtnXP.h"
 #include "controls/Memo.h"
 #include "controls/RxSpinEdit.h"
 #include "shell/Dialogs.h"
 
 #include <QApplication>
+#include <QDialog>
+#include <QKeyEvent>
 #include <QLineEdit>
+#include <QMainWindow>
 #include <QSignalSpy>
 #include <QTest>
+
+namespace {
+// A control that uses Escape itself (as an open list or an edited cell does).
+class EscapeTaker : public QPushButton
+{
+public:
+    using QPushButton::QPushButton;
+    int taken = 0;
+
+protected:
+    void keyPressEvent(QKeyEvent *event) override
+    {
+        if (event->key() != Qt::Key_Escape)
+            return QPushButton::keyPressEvent(event);
+        ++taken;
+        event->accept();
+    }
+};
+} // namespace
 
 class TestControls : public QObject
 {
     Q_OBJECT
 
 private slots:
+    void escapeClicksCancelButton_data()
+    {
+        QTest::addColumn<bool>("inMainWindow");
+        QTest::addColumn<bool>("enabled");
+        QTest::addColumn<int>("modifiers");
+        QTest::addColumn<bool>("focusUsesEscape");
+        QTest::addColumn<int>("clicks");
+        QTest::addColumn<bool>("dialogClosed");
+        const int none = Qt::NoModifier, shift = Qt::ShiftModifier, ctrl = Qt::ControlModifier;
+        QTest::newRow("dialog") << false << true << none << false << 1 << false;
+        QTest::newRow("dialog, button disabled") << false << false << none << false << 0 << false;
+        QTest::newRow("dialog, shift") << false << true << shift << false << 0 << false;
+        QTest::newRow("dialog, control") << false << true << ctrl << false << 0 << false;
+        QTest::newRow("dialog, focused control uses it") << false << true << none << true << 0 << false;
+        QTest::newRow("main window") << true << true << none << false << 1 << false;
+        QTest::newRow("main window, button disabled") << true << false << none << false << 0 << false;
+        QTest::newRow("main window, focused control uses it") << true << true << none << true << 0 << false;
+    }
+    void escapeClicksCancelButton()
+    {
+        QFETCH(bool, inMainWindow);
+        QFETCH(bool, enabled);
+        QFETCH(int, modifiers);
+        QFETCH(bool, focusUsesEscape);
+        QDialog dialog;
+        QMainWindow mainWindow;
+        QWidget *window = &dialog;
+        if (inMainWindow) {
+            window = new QWidget(&mainWindow);
+            mainWindow.setCentralWidget(window);
+        }
+        // Nested as the windows nest them: the button in a panel, the focus elsewhere.
+        auto *panel = new QWidget(window);
+        auto *cancel = new TBitBtnXP(QStringLiteral("Abbrechen"), QIcon(), panel);
+        cancel->setCancel(true);
+        cancel->setEnabled(enabled);
+        auto *focus = new EscapeTaker(QStringLiteral("Drucken"), window);
+        QSignalSpy clicks(cancel, &QPushButton::clicked);
+        QSignalSpy closed(&dialog, &QDialog::finished);
+
+        if (focusUsesEscape)
+            QTest::keyClick(focus, Qt::Key_Escape, Qt::KeyboardModifiers(modifiers));
+        else
+            QTest::keyClick(static_cast<QWidget *>(panel), Qt::Key_Escape, Qt::KeyboardModifiers(modifiers));
+        QTEST(int(clicks.size()), "clicks");
+        QTEST(!closed.isEmpty(), "dialogClosed");
+        QCOMPARE(focus->taken, focusUsesEscape ? 1 : 0);
+    }
+
+    void cancelButtonFollowsItsWindow()
+    {
+        QDialog first, second;
+        auto *inFirst = new QPushButton(&first);
+        auto *inSecond = new QPushButton(&second);
+        auto *cancel = new TBitBtnXP(QStringLiteral("Abbrechen"), QIcon(), &first);
+        QSignalSpy clicks(cancel, &QPushButton::clicked);
+        QSignalSpy firstClosed(&first, &QDialog::finished);
+        QSignalSpy secondClosed(&second, &QDialog::finished);
+
+        // Not a cancel button: the dialog's own Escape closes it.
+        QTest::keyClick(inFirst, Qt::Key_Escape);
+        QCOMPARE(clicks.size(), 0);
+        QCOMPARE(firstClosed.size(), 1);
+
+        cancel->setCancel(true);
+        QVERIFY(cancel->isCancel());
+        QTest::keyClick(inFirst, Qt::Key_Escape);
+        QCOMPARE(clicks.size(), 1);
+        QCOMPARE(firstClosed.size(), 1);
+
+        // Moved to the other window: Escape there clicks it, the first window has its own again.
+        cancel->setParent(&second);
+        QTest::keyClick(inFirst, Qt::Key_Escape);
+        QCOMPARE(clicks.size(), 1);
+        QCOMPARE(firstClosed.size(), 2);
+        QTest::keyClick(inSecond, Qt::Key_Escape);
+        QCOMPARE(clicks.size(), 2);
+        QCOMPARE(secondClosed.size(), 0);
+
+        cancel->setCancel(false);
+        QTest::keyClick(inSecond, Qt::Key_Escape);
+        QCOMPARE(clicks.size(), 2);
+        QCOMPARE(secondClosed.size(), 1);
+    }
+
     void setValueClampsAndRounds_data()
     {
         QTest::addColumn<double>("set");
@@ -193,5 +303,5 @@ private slots:
     }
 };
 
-QTEST_MAIN(TestControls)
+KUVERTINO_GUI_TEST_MAIN(TestControls)
 #include "tst_controls.moc"

@@ -1,3 +1,5 @@
+#include "TestEnvironment.h"
+
 #include "render/PaperFormats.h"
 
 #include <QTest>
@@ -108,5 +110,5 @@ private slots:
     }
 };
 
-QTEST_MAIN(TestGeometry)
+KUVERTINO_GUI_TEST_MAIN(TestGeometry)
 #include "tst_geometry.moc"

@@ -1,20 +1,24 @@
-#include "persist/SettingsFile.h"
+#include "FileSizeLimit.h"
+#include "FolderFlags.h"
+
+#include "persist/AtomicFile.h"
 #include "shell/Errors.h"
 
 #include <QDir>
 #include <QFile>
+#include <QFileInfo>
 #include <QTemporaryDir>
 #include <QTest>
 
 #include <csignal>
-#include <fcntl.h>
-#include <linux/fs.h>
-#include <sys/ioctl.h>
+#include <memory>
 #include <sys/resource.h>
 #include <sys/stat.h>
+#include <tuple>
 #include <unistd.h>
 
 Q_DECLARE_METATYPE(TFileDurability)
+Q_DECLARE_METATYPE(TReplaceStep)
 
 namespace {
 
@@ -46,22 +50,34 @@ std::function<void(QIODevice &)> writing(const QByteArray &bytes)
     };
 }
 
-// Sets or clears a directory's append-only flag: entries can be made in it, none renamed over or
-// removed, so replacing a file there fails after the new content was written.
+// Append-only: entries can be made in the folder, none renamed over or removed, so replacing a file
+// there fails after the new content was written.
 bool setAppendOnly(const QString &folder, bool on)
 {
-    const int fd = ::open(QFile::encodeName(folder).constData(), O_RDONLY | O_DIRECTORY);
-    if (fd < 0)
-        return false;
-    int flags = 0;
-    bool ok = ::ioctl(fd, FS_IOC_GETFLAGS, &flags) == 0;
-    if (ok) {
-        flags = on ? (flags | FS_APPEND_FL) : (flags & ~FS_APPEND_FL);
-        ok = ::ioctl(fd, FS_IOC_SETFLAGS, &flags) == 0;
-    }
-    ::close(fd);
-    return ok;
+    return setFolderFlag(folder, FS_APPEND_FL, on);
 }
+
+using Steps = QList<TReplaceStep>;
+
+// Records the steps of every replacement while it lives.
+struct StepRecorder
+{
+    QList<std::tuple<QString, TFileDurability, TReplaceStep>> heard;
+    StepRecorder()
+    {
+        SetReplaceObserver([this](const QString &fname, TFileDurability durability, TReplaceStep step) {
+            heard.append({fname, durability, step});
+        });
+    }
+    ~StepRecorder() { SetReplaceObserver({}); }
+    Steps steps() const
+    {
+        Steps s;
+        for (const auto &h : heard)
+            s.append(std::get<2>(h));
+        return s;
+    }
+};
 
 } // namespace
 
@@ -73,7 +89,7 @@ class TestAtomicWrite : public QObject
     {
         QTest::addColumn<TFileDurability>("durability");
         QTest::newRow("synced") << TFileDurability::Synced;
-        QTest::newRow("unsynced") << TFileDurability::Unsynced;
+        QTest::newRow("fast") << TFileDurability::Fast;
     }
 
 private slots:
@@ -86,7 +102,7 @@ private slots:
         const QByteArray big(3 * 1024 * 1024 + 17, 'x');
         // New file, then a longer, then a shorter one: never a remainder of the one before.
         for (const QByteArray &bytes : {QByteArray("first"), big, QByteArray("ab")}) {
-            QVERIFY(WriteFileAtomically(path, writing(bytes), nullptr, durability));
+            QVERIFY(WriteFileAtomically(path, durability, writing(bytes)));
             QCOMPARE(contentOf(path), bytes);
             QCOMPARE(filesIn(dir.path()), QStringList{QStringLiteral("options.dat")});
         }
@@ -103,7 +119,7 @@ private slots:
             out.write("half of it");
             throw EInOutError(QStringLiteral("Disk full or write error"));
         };
-        QVERIFY_THROWS_EXCEPTION(EInOutError, WriteFileAtomically(path, failing, nullptr, durability));
+        QVERIFY_THROWS_EXCEPTION(EInOutError, WriteFileAtomically(path, durability, failing));
         QCOMPARE(contentOf(path), Previous);
         QCOMPARE(filesIn(dir.path()), QStringList{QStringLiteral("options.dat")});
     }
@@ -126,7 +142,7 @@ private slots:
             QCOMPARE(setrlimit(RLIMIT_FSIZE, &small), 0);
             raised = false;
             try {
-                WriteFileAtomically(path, writing(QByteArray(64 * 1024, 'n')), nullptr, durability);
+                WriteFileAtomically(path, durability, writing(QByteArray(64 * 1024, 'n')));
             } catch (const EInOutError &) {
                 raised = true;
             }
@@ -149,7 +165,7 @@ private slots:
         QVERIFY2(setAppendOnly(folder, true), "setting a directory append-only needs root on ext4");
         bool raised = false;
         try {
-            WriteFileAtomically(path, writing("new content"), nullptr, durability);
+            WriteFileAtomically(path, durability, writing("new content"));
         } catch (const EInOutError &) {
             raised = true;
         }
@@ -167,7 +183,7 @@ private slots:
         const QByteArray name = QFile::encodeName(path);
         const mode_t oldMask = ::umask(022);
         // A new file gets what the umask leaves of rw for everyone.
-        QVERIFY(WriteFileAtomically(path, writing("eins"), nullptr, durability));
+        QVERIFY(WriteFileAtomically(path, durability, writing("eins")));
         struct stat st
         {
         };
@@ -175,7 +191,7 @@ private slots:
         QCOMPARE(int(st.st_mode & 07777), 0644);
         for (const mode_t mode : {mode_t(0600), mode_t(0640), mode_t(0666)}) {
             QCOMPARE(::chmod(name.constData(), mode), 0);
-            QVERIFY(WriteFileAtomically(path, writing("zwei"), nullptr, durability));
+            QVERIFY(WriteFileAtomically(path, durability, writing("zwei")));
             QCOMPARE(::stat(name.constData(), &st), 0);
             QCOMPARE(int(st.st_mode & 07777), int(mode));
         }
@@ -192,11 +208,190 @@ private slots:
         const QString link = dir.filePath(QStringLiteral("options.dat"));
         putFile(target, Previous);
         QVERIFY(QFile::link(target, link));
-        QVERIFY(WriteFileAtomically(link, writing("neu"), nullptr, durability));
+        QVERIFY(WriteFileAtomically(link, durability, writing("neu")));
         QVERIFY(QFileInfo(link).isSymLink());
         QCOMPARE(contentOf(target), QByteArray("neu"));
         QCOMPARE(filesIn(dir.path()),
                  (QStringList{QStringLiteral("options.dat"), QStringLiteral("real.dat")}));
+    }
+
+    void stepsOfEachDurability_data()
+    {
+        QTest::addColumn<TFileDurability>("durability");
+        QTest::addColumn<bool>("inPlace");
+        QTest::addColumn<Steps>("expected");
+        QTest::newRow("synced") << TFileDurability::Synced << false
+                                << Steps{TReplaceStep::FileSynced,
+                                         TReplaceStep::Swapped,
+                                         TReplaceStep::FolderSynced};
+        QTest::newRow("fast") << TFileDurability::Fast << false << Steps{TReplaceStep::Swapped};
+        QTest::newRow("synced in place") << TFileDurability::Synced << true
+                                         << Steps{TReplaceStep::FileSynced, TReplaceStep::WrittenInPlace};
+        QTest::newRow("fast in place")
+                << TFileDurability::Fast << true << Steps{TReplaceStep::WrittenInPlace};
+    }
+    void stepsOfEachDurability()
+    {
+        QFETCH(TFileDurability, durability);
+        QFETCH(bool, inPlace);
+        QFETCH(Steps, expected);
+        QTemporaryDir dir;
+        const QString folder = dir.filePath(QStringLiteral("ordner"));
+        QVERIFY(QDir().mkdir(folder));
+        const QString path = folder + QStringLiteral("/options.dat");
+        putFile(path, Previous);
+        StepRecorder recorder;
+        {
+            std::unique_ptr<ImmutableFolder> fixed;
+            if (inPlace)
+                fixed = std::make_unique<ImmutableFolder>(folder);
+            QVERIFY2(!fixed || fixed->isSet(), "making a folder immutable needs root on ext4");
+            QVERIFY(WriteFileAtomically(path, durability, writing("neu")));
+        }
+        QCOMPARE(recorder.steps(), expected);
+        for (const auto &[fname, heardDurability, step] : recorder.heard) {
+            QCOMPARE(fname, path);
+            QCOMPARE(heardDurability, durability);
+        }
+        QCOMPARE(contentOf(path), QByteArray("neu"));
+    }
+
+    void nothingHeardOfAFailedWrite()
+    {
+        QTemporaryDir dir;
+        const QString path = dir.filePath(QStringLiteral("options.dat"));
+        putFile(path, Previous);
+        StepRecorder recorder;
+        {
+            const FileSizeLimit limit(16);
+            QVERIFY_THROWS_EXCEPTION(
+                    EInOutError,
+                    WriteFileAtomically(path, TFileDurability::Synced, writing(QByteArray(64, 'n'))));
+        }
+        QVERIFY(recorder.heard.isEmpty());
+        QCOMPARE(contentOf(path), Previous);
+    }
+
+    void fullDiskSaysWhy()
+    {
+        QTemporaryDir dir;
+        const QString path = dir.filePath(QStringLiteral("options.dat"));
+        const FileSizeLimit limit(16);
+        try {
+            WriteFileAtomically(path, TFileDurability::Fast, writing(QByteArray(64, 'n')));
+            QFAIL("a write beyond the limit must raise");
+        } catch (const EInOutError &e) {
+            QCOMPARE(e.message(), QStringLiteral("Fehler beim Schreiben der Datei: File too large"));
+        }
+    }
+
+    void folderWithoutRoomForANewFileIsWrittenInPlace_data()
+    {
+        QTest::addColumn<TFileDurability>("durability");
+        QTest::addColumn<QByteArray>("bytes");
+        QTest::newRow("synced, longer") << TFileDurability::Synced << QByteArray(5000, 'L');
+        QTest::newRow("synced, shorter") << TFileDurability::Synced << QByteArray("kurz");
+        QTest::newRow("fast, longer") << TFileDurability::Fast << QByteArray(70000, 'L');
+        QTest::newRow("fast, shorter") << TFileDurability::Fast << QByteArray("kurz");
+        QTest::newRow("fast, empty") << TFileDurability::Fast << QByteArray();
+    }
+    void folderWithoutRoomForANewFileIsWrittenInPlace()
+    {
+        QFETCH(TFileDurability, durability);
+        QFETCH(QByteArray, bytes);
+        QTemporaryDir dir;
+        const QString folder = dir.filePath(QStringLiteral("fest"));
+        QVERIFY(QDir().mkdir(folder));
+        const QString path = folder + QStringLiteral("/translate.dat");
+        putFile(path, Previous);
+        const QByteArray name = QFile::encodeName(path);
+        QCOMPARE(::chmod(name.constData(), 0640), 0);
+        {
+            const ImmutableFolder fixed(folder);
+            QVERIFY(fixed.isSet());
+            QVERIFY(WriteFileAtomically(path, durability, writing(bytes)));
+            // A file that does not exist yet cannot be made there.
+            QString whyNot;
+            QVERIFY(!WriteFileAtomically(
+                    folder + QStringLiteral("/neu.dat"), durability, writing("x"), &whyNot));
+            QVERIFY(!whyNot.isEmpty());
+        }
+        QCOMPARE(contentOf(path), bytes);
+        struct stat st
+        {
+        };
+        QCOMPARE(::stat(name.constData(), &st), 0);
+        QCOMPARE(int(st.st_mode & 07777), 0640);
+        QCOMPARE(filesIn(folder), QStringList{QStringLiteral("translate.dat")});
+    }
+
+    void fullDiskInPlaceKeepsThePreviousFile()
+    {
+        // Room for the longer content is reserved before the first byte is overwritten.
+        QTemporaryDir dir;
+        const QString folder = dir.filePath(QStringLiteral("fest"));
+        QVERIFY(QDir().mkdir(folder));
+        const QString path = folder + QStringLiteral("/translate.dat");
+        putFile(path, Previous);
+        {
+            const ImmutableFolder fixed(folder);
+            const FileSizeLimit limit(Previous.size() + 10);
+            QVERIFY(fixed.isSet() && limit.isSet());
+            QVERIFY_THROWS_EXCEPTION(
+                    EInOutError,
+                    WriteFileAtomically(path, TFileDurability::Synced, writing(QByteArray(4096, 'n'))));
+        }
+        QCOMPARE(contentOf(path), Previous);
+    }
+
+    void ownerOfTheReplacedFileStays_data() { durabilities(); }
+    void ownerOfTheReplacedFileStays()
+    {
+        QFETCH(TFileDurability, durability);
+        QTemporaryDir dir;
+        const QString path = dir.filePath(QStringLiteral("brief.kvt"));
+        const QByteArray name = QFile::encodeName(path);
+        putFile(path, Previous);
+        QVERIFY2(::chown(name.constData(), 4321, 4322) == 0, "giving a file away needs root");
+        QVERIFY(WriteFileAtomically(path, durability, writing("neu")));
+        struct stat st
+        {
+        };
+        QCOMPARE(::stat(name.constData(), &st), 0);
+        QCOMPARE(st.st_uid, uid_t(4321));
+        QCOMPARE(st.st_gid, gid_t(4322));
+        QCOMPARE(contentOf(path), QByteArray("neu"));
+    }
+
+    void linkToAFileNotYetThere_data() { durabilities(); }
+    void linkToAFileNotYetThere()
+    {
+        // The link is followed to where it points, also through a second link and a relative target.
+        QFETCH(TFileDurability, durability);
+        QTemporaryDir dir;
+        QVERIFY(QDir().mkdir(dir.filePath(QStringLiteral("echt"))));
+        QCOMPARE(::symlink("echt/options.dat",
+                           QFile::encodeName(dir.filePath(QStringLiteral("zwischen"))).constData()),
+                 0);
+        const QString link = dir.filePath(QStringLiteral("options.dat"));
+        QVERIFY(QFile::link(dir.filePath(QStringLiteral("zwischen")), link));
+        QVERIFY(WriteFileAtomically(link, durability, writing("neu")));
+        QVERIFY(QFileInfo(link).isSymLink());
+        QVERIFY(QFileInfo(dir.filePath(QStringLiteral("zwischen"))).isSymLink());
+        QCOMPARE(contentOf(dir.filePath(QStringLiteral("echt/options.dat"))), QByteArray("neu"));
+    }
+
+    void linkLoopIsNoFile()
+    {
+        QTemporaryDir dir;
+        const QString a = dir.filePath(QStringLiteral("a"));
+        const QString b = dir.filePath(QStringLiteral("b"));
+        QVERIFY(QFile::link(b, a));
+        QVERIFY(QFile::link(a, b));
+        QString whyNot;
+        QVERIFY(!WriteFileAtomically(a, TFileDurability::Fast, writing("x"), &whyNot));
+        QVERIFY(!whyNot.isEmpty());
+        QVERIFY(QFileInfo(a).isSymLink());
     }
 
     void folderInTheWayIsNotCreated_data() { durabilities(); }
@@ -207,7 +402,7 @@ private slots:
         const QString path = dir.filePath(QStringLiteral("options.dat"));
         QVERIFY(QDir().mkdir(path));
         QString whyNot;
-        QVERIFY(!WriteFileAtomically(path, writing("x"), &whyNot, durability));
+        QVERIFY(!WriteFileAtomically(path, durability, writing("x"), &whyNot));
         QVERIFY(!whyNot.isEmpty());
         QVERIFY(QFileInfo(path).isDir());
         QVERIFY(filesIn(dir.path()).isEmpty());

@@ -1,4 +1,5 @@
 #include "ScriptedDialogs.h"
+#include "TestEnvironment.h"
 
 #include "persist/FormStorage.h"
 
@@ -7,7 +8,6 @@
 #include <QFile>
 #include <QScreen>
 #include <QSettings>
-#include <QTemporaryDir>
 #include <QTest>
 #include <QWidget>
 
@@ -280,13 +280,5 @@ private:
     std::unique_ptr<ProbeWindow> m_window;
 };
 
-int main(int argc, char *argv[])
-{
-    QTemporaryDir dir;
-    qputenv("XDG_CONFIG_HOME", dir.path().toLocal8Bit());
-    qputenv("HOME", dir.path().toLocal8Bit());
-    QApplication app(argc, argv);
-    TestFormStorage tc;
-    return QTest::qExec(&tc, argc, argv);
-}
+KUVERTINO_GUI_TEST_MAIN(TestFormStorage)
 #include "tst_formstorage.moc"

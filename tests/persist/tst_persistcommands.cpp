@@ -1,9 +1,11 @@
+#include "FileSizeLimit.h"
 #include "ScriptedDialogs.h"
 #include "TestEnvironment.h"
 
 #include "controls/FilenameEdit.h"
 #include "controls/Memo.h"
 #include "controls/RxSpinEdit.h"
+#include "persist/AtomicFile.h"
 #include "persist/FormStorage.h"
 #include "persist/ProgramDir.h"
 #include "persist/SettingsFile.h"
@@ -12,13 +14,16 @@
 #include "render/PaperFormats.h"
 #include "shell/Errors.h"
 #include "shell/MainUnit.h"
+#include "translate/LanguageCommands.h"
 
 #include <QAction>
 #include <QCheckBox>
 #include <QComboBox>
 #include <QFile>
+#include <QFileInfo>
 #include <QLineEdit>
 #include <QPrinter>
+#include <QScopeGuard>
 #include <QSettings>
 #include <QSignalSpy>
 
@@ -57,7 +62,14 @@ QString optionsDat()
     return TestEnv->settingsFolder() + QStringLiteral("options.dat");
 }
 
+QString languageDat()
+{
+    return TestEnv->settingsFolder() + QStringLiteral("options0.dat");
+}
+
 } // namespace
+
+Q_DECLARE_METATYPE(TFileDurability)
 
 class TestPersistCommands : public QObject
 {
@@ -200,7 +212,7 @@ private slots:
             MainForm->LoadOptionsFile(work("empty.kvt"));
             QFAIL("an empty file must raise");
         } catch (const EInOutError &e) {
-            QCOMPARE(e.message(), QStringLiteral("Read beyond end of file"));
+            QCOMPARE(e.message(), QStringLiteral("Lesen über das Dateiende hinaus"));
         }
         QCOMPARE(MainForm->Memo1->text(), QStringLiteral("bleibt"));
         MainForm->LoadOptionsFile(work("nothing-here.kvt"));
@@ -317,8 +329,66 @@ private slots:
         Guarded([] { MainForm->Speichernunter1Click(); });
         QCOMPARE((*m_dialogs)->messages.size(), 1);
         QCOMPARE((*m_dialogs)->messages[0].icon, TMsgIcon::Error);
-        QVERIFY((*m_dialogs)->messages[0].text.contains(QStringLiteral("brief.kvt")));
+        QCOMPARE((*m_dialogs)->messages[0].text,
+                 QStringLiteral("Die Datei \"%1\" kann nicht angelegt werden: No such file or directory")
+                         .arg(work("kein/Ordner/brief.kvt")));
         QVERIFY(!QFile::exists(work("kein/Ordner/brief.kvt")));
+    }
+
+    void eachWriteNamesItsDurability_data()
+    {
+        QTest::addColumn<QString>("command");
+        QTest::addColumn<QString>("file"); // in the settings folder, or the work folder for a document
+        QTest::addColumn<TFileDurability>("durability");
+        // The last state outside a list run (whose per-record writes are fast) is a user's command.
+        QTest::newRow("last state") << "SaveOptions"
+                                    << "options.dat" << TFileDurability::Synced;
+        QTest::newRow("document") << "SaveOptionsFile"
+                                  << "brief.kvt" << TFileDurability::Synced;
+        QTest::newRow("save as") << "Speichernunter1Click"
+                                 << "brief.kvt" << TFileDurability::Synced;
+        QTest::newRow("language") << "SaveOptionsLang"
+                                  << "options0.dat" << TFileDurability::Synced;
+    }
+    void eachWriteNamesItsDurability()
+    {
+        QFETCH(QString, command);
+        QFETCH(QString, file);
+        QFETCH(TFileDurability, durability);
+        QList<QPair<QString, TFileDurability>> swapped;
+        SetReplaceObserver([&swapped](const QString &fname, TFileDurability used, TReplaceStep step) {
+            if (step == TReplaceStep::Swapped || step == TReplaceStep::WrittenInPlace)
+                swapped.append({QFileInfo(fname).fileName(), used});
+        });
+        const auto unhook = qScopeGuard([] { SetReplaceObserver({}); });
+        if (command == QLatin1String("SaveOptions"))
+            MainForm->SaveOptions();
+        else if (command == QLatin1String("SaveOptionsFile"))
+            MainForm->SaveOptionsFile(work("brief.kvt"));
+        else if (command == QLatin1String("Speichernunter1Click")) {
+            (*m_dialogs)->fileAnswers.enqueue(work("brief.kvt"));
+            MainForm->Speichernunter1Click();
+        } else
+            MainForm->SaveOptionsLang();
+        QCOMPARE(swapped.size(), 1);
+        QCOMPARE(swapped[0].first, file);
+        QCOMPARE(swapped[0].second, durability);
+    }
+
+    void failedLanguageWriteIsReported()
+    {
+        // Reported like a failed options.dat, so closing the program keeps it open; the old file stays.
+        QDir().mkpath(TestEnv->settingsFolder());
+        const QByteArray old = SerializeLanguageOptions({1, true});
+        writeBytes(languageDat(), old);
+        {
+            const FileSizeLimit limit(3);
+            QVERIFY(limit.isSet());
+            QVERIFY_THROWS_EXCEPTION(EInOutError, MainForm->SaveOptionsLang());
+        }
+        QCOMPARE(fileBytes(languageDat()), old);
+        MainForm->SaveOptionsLang();
+        QCOMPARE(fileBytes(languageDat()).toHex(' '), QByteArray("00 00 00 00 00"));
     }
 
     void openThroughTheDialog()
@@ -407,9 +477,9 @@ private slots:
         writeBytes(optionsDat(), golden("full.kvt").left(FullEndOfField8 + 5));
         MainForm->show();
         QCOMPARE((*m_dialogs)->messages.size(), 1);
-        // The platform's words follow our sentence; the copy kept aside is named after them.
+        // Our sentence first, then the reading error; the copy kept aside is named after them.
         QCOMPARE((*m_dialogs)->messages[0].text.section(QLatin1Char('\n'), 1, 1),
-                 QStringLiteral("Read beyond end of file"));
+                 QStringLiteral("Lesen über das Dateiende hinaus"));
         QVERIFY(!MainForm->infirst);
         QCOMPARE(MainForm->Memo1->text(), QStringLiteral("Herrn Max Müller\r\nHauptstraße 1\r\n12345 Köln"));
     }

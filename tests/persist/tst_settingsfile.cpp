@@ -1,5 +1,6 @@
 #include "LimitedDevice.h"
 
+#include "persist/AtomicFile.h"
 #include "persist/FontRecord.h"
 #include "persist/SettingsFile.h"
 #include "shell/Errors.h"
@@ -271,7 +272,7 @@ private slots:
             const QByteArray where = "length " + QByteArray::number(len);
             QVERIFY2(r.error.has_value() != atBoundary, where);
             if (r.error)
-                QCOMPARE(*r.error, QStringLiteral("Read beyond end of file"));
+                QCOMPARE(*r.error, QStringLiteral("Lesen über das Dateiende hinaus"));
             QVERIFY2(r.fieldsRead == complete, where + " read " + QByteArray::number(r.fieldsRead));
             QVERIFY2(r.values == prefixOf(full, complete, addresses), where);
         }
@@ -387,7 +388,8 @@ private slots:
                 LimitedDevice dev(n, &out);
                 WriteSettingsFile(dev, fullSettings());
             };
-            QVERIFY_THROWS_EXCEPTION(EInOutError, WriteFileAtomically(path, failingWrite));
+            QVERIFY_THROWS_EXCEPTION(EInOutError,
+                                     WriteFileAtomically(path, TFileDurability::Synced, failingWrite));
             QFile f(path);
             QVERIFY(f.open(QIODevice::ReadOnly));
             QVERIFY2(f.readAll() == previous, QByteArray::number(n));
@@ -395,7 +397,9 @@ private slots:
         // No temporary files are left beside it.
         QCOMPARE(QDir(dir.path()).entryList(QDir::Files | QDir::Hidden),
                  QStringList{QStringLiteral("brief.kvt")});
-        QVERIFY(WriteFileAtomically(path, [](QIODevice &out) { WriteSettingsFile(out, fullSettings()); }));
+        QVERIFY(WriteFileAtomically(path, TFileDurability::Synced, [](QIODevice &out) {
+            WriteSettingsFile(out, fullSettings());
+        }));
         QFile f(path);
         QVERIFY(f.open(QIODevice::ReadOnly));
         QCOMPARE(f.readAll(), bytes);
@@ -421,7 +425,9 @@ private slots:
         QCOMPARE(setrlimit(RLIMIT_FSIZE, &small), 0);
         bool raised = false;
         try {
-            WriteFileAtomically(path, [](QIODevice &out) { WriteSettingsFile(out, fullSettings()); });
+            WriteFileAtomically(path, TFileDurability::Synced, [](QIODevice &out) {
+                WriteSettingsFile(out, fullSettings());
+            });
         } catch (const EInOutError &) {
             raised = true;
         }

@@ -5,6 +5,7 @@
 #include "CopiesAnswer.h"
 #include "PdfCheck.h"
 #include "ScriptedDialogs.h"
+#include "TestEnvironment.h"
 #include "controls/Memo.h"
 #include "controls/RxSpinEdit.h"
 #include "print/KopienFUnit.h"
@@ -23,8 +24,6 @@
 #include <QPrinter>
 #include <QProcess>
 #include <QRegularExpression>
-#include <QStandardPaths>
-#include <QTemporaryDir>
 #include <QtTest>
 
 #include <unistd.h>
@@ -108,7 +107,6 @@ private:
     QList<JobFacts> waitForCompleted(const QList<int> &ids, int after);
     QString outputFileOf(int jobId) const;
 
-    QTemporaryDir m_program;
     std::unique_ptr<ScriptedDialogsGuard> m_dialogs;
     QString m_queue;
     QString m_outDir;
@@ -116,7 +114,6 @@ private:
 
 void TstCupsPrint::initTestCase()
 {
-    QStandardPaths::setTestModeEnabled(true);
     cups_dest_t *dest = cupsGetNamedDest(CUPS_HTTP_DEFAULT, nullptr, nullptr);
     if (!dest)
         QFAIL(qPrintable(
@@ -133,8 +130,6 @@ void TstCupsPrint::initTestCase()
     QVERIFY2(!m_outDir.isEmpty() && QDir(m_outDir).exists(),
              qPrintable(QStringLiteral("cups-pdf output folder \"%1\" not found").arg(m_outDir)));
 
-    QVERIFY(m_program.isValid());
-    SetProgramFolderForTests(m_program.path());
     m_dialogs = std::make_unique<ScriptedDialogsGuard>();
     CreateApplicationWindows();
     // The program starts on the system's default printer, here the PDF queue.
@@ -319,5 +314,5 @@ void TstCupsPrint::setupDialogChoicesReachTheJob()
     QCOMPARE(priority, 50);
 }
 
-QTEST_MAIN(TstCupsPrint)
+KUVERTINO_GUI_TEST_MAIN_WITH_PRINTER(TstCupsPrint, TestPrinter::SystemDefault)
 #include "tst_cupsprint.moc"

@@ -3,13 +3,13 @@
 
 #include "PdfCheck.h"
 #include "ScriptedDialogs.h"
+#include "TestEnvironment.h"
 #include "print/Printer.h"
 #include "shell/MainUnit.h"
 
 #include <QApplication>
 #include <QDir>
 #include <QStandardPaths>
-#include <QTemporaryDir>
 #include <QtTest>
 
 class TstNoPrinter : public QObject
@@ -17,8 +17,8 @@ class TstNoPrinter : public QObject
     Q_OBJECT
 
 public:
-    explicit TstNoPrinter(const QString &home)
-        : m_home(home)
+    TstNoPrinter()
+        : m_home(TestEnv->path())
     {}
 
 private slots:
@@ -45,8 +45,6 @@ void TstNoPrinter::startsOnTheBuiltInPrinter()
 void TstNoPrinter::printsIntoTheDocumentsFolder()
 {
     ScriptedDialogsGuard dialogs;
-    QTemporaryDir program;
-    SetProgramFolderForTests(program.path());
     CreateApplicationWindows();
     // Start-up applied C6 in landscape to the built-in printer; the folder does not exist yet.
     QVERIFY(!QDir(TPrinter::pdfOutputFolder()).exists());
@@ -70,19 +68,8 @@ void TstNoPrinter::namedPrinterThatDoesNotExistIsTheBuiltInOne()
     QVERIFY(Printer().isBuiltInPdfPrinter());
 }
 
-int main(int argc, char **argv)
-{
-    // Before anything asks the print service: no server there, and a home of our own so neither the
-    // user's printer choice nor their documents folder is touched.
-    QTemporaryDir home;
-    qputenv("HOME", home.path().toLocal8Bit());
-    qunsetenv("XDG_DOCUMENTS_DIR");
-    qputenv("XDG_CONFIG_HOME", (home.path() + QStringLiteral("/.config")).toLocal8Bit());
-    qputenv("CUPS_SERVER", (home.path() + QStringLiteral("/no-cups.sock")).toLocal8Bit());
-    QApplication app(argc, argv);
-    QStandardPaths::setTestModeEnabled(true);
-    TstNoPrinter test(home.path());
-    return QTest::qExec(&test, argc, argv);
-}
+// Before anything asks the print service: no server there, and a home of our own so neither the
+// user's printer choice nor their documents folder is touched.
+KUVERTINO_GUI_TEST_MAIN_WITH_PRINTER(TstNoPrinter, TestPrinter::NoPrintService)
 
 #include "tst_noprinter.moc"

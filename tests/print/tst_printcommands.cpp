@@ -5,6 +5,7 @@
 #include "CopiesAnswer.h"
 #include "PdfCheck.h"
 #include "ScriptedDialogs.h"
+#include "TestEnvironment.h"
 #include "controls/BitBtnXP.h"
 #include "controls/FilenameEdit.h"
 #include "controls/Memo.h"
@@ -27,7 +28,6 @@
 #include <QLineEdit>
 #include <QPainter>
 #include <QPrinter>
-#include <QStandardPaths>
 #include <QStyle>
 #include <QTemporaryDir>
 #include <QtTest>
@@ -69,7 +69,6 @@ private:
     QStringList pdfFiles() const;
     void choose(int entry, bool portrait);
 
-    QTemporaryDir m_program;
     std::unique_ptr<QTemporaryDir> m_out;
     std::unique_ptr<ScriptedDialogsGuard> m_dialogs;
 };
@@ -88,14 +87,7 @@ void TstPrintCommands::choose(int entry, bool portrait)
 
 void TstPrintCommands::initTestCase()
 {
-    QStandardPaths::setTestModeEnabled(true);
-    QVERIFY(m_program.isValid());
-    SetProgramFolderForTests(m_program.path());
     m_dialogs = std::make_unique<ScriptedDialogsGuard>();
-    // The built-in printer before the windows exist, so start-up applies its format there.
-    m_out = std::make_unique<QTemporaryDir>();
-    TPrinter::setPdfOutputFolder(m_out->path());
-    Printer().useBuiltInPdfPrinter();
     CreateApplicationWindows();
     QVERIFY(MainForm && KopienForm);
 }
@@ -608,5 +600,5 @@ void TstPrintCommands::setupRepaintsThePreviewEitherWay()
     MainForm->hide();
 }
 
-QTEST_MAIN(TstPrintCommands)
+KUVERTINO_GUI_TEST_MAIN(TstPrintCommands)
 #include "tst_printcommands.moc"

@@ -2,6 +2,7 @@
 // record, and the error paths of a job.
 
 #include "PdfCheck.h"
+#include "TestEnvironment.h"
 #include "print/Printer.h"
 #include "shell/Errors.h"
 
@@ -314,5 +315,5 @@ void TstPrinter::secondBeginWhilePrintingIsRefused()
     QCOMPARE(QDir(m_dir->path()).entryList(QDir::Files), QStringList{QStringLiteral("Plikato-1.pdf")});
 }
 
-QTEST_MAIN(TstPrinter)
+KUVERTINO_GUI_TEST_MAIN(TstPrinter)
 #include "tst_printer.moc"

@@ -1,4 +1,5 @@
 #include "InkHelpers.h"
+#include "TestEnvironment.h"
 
 #include "render/EnvelopePicture.h"
 
@@ -248,5 +249,5 @@ private slots:
     }
 };
 
-QTEST_MAIN(TestEnvelopePicture)
+KUVERTINO_GUI_TEST_MAIN(TestEnvelopePicture)
 #include "tst_envelopepicture.moc"

@@ -1,4 +1,5 @@
 #include "InkHelpers.h"
+#include "TestEnvironment.h"
 
 #include "render/EnvelopePicture.h"
 #include "render/EnvelopeRenderer.h"
@@ -583,5 +584,5 @@ private slots:
     }
 };
 
-QTEST_MAIN(TestEnvelopeRenderer)
+KUVERTINO_GUI_TEST_MAIN(TestEnvelopeRenderer)
 #include "tst_enveloperenderer.moc"

@@ -83,17 +83,9 @@ private slots:
     }
 };
 
-IsolatedEnvironment *TestEnv = nullptr;
 int main(int argc, char *argv[])
 {
     qputenv("QT_SCALE_FACTOR", "2");
-    IsolatedEnvironment env;
-    TestEnv = &env;
-    QApplication app(argc, argv);
-    QCoreApplication::setOrganizationName(QStringLiteral("Velmora"));
-    QCoreApplication::setApplicationName(QStringLiteral("kuvertino"));
-    env.preparePrinting();
-    TestPreviewHiDpi tc;
-    return QTest::qExec(&tc, argc, argv);
+    return RunIsolatedGuiTest<TestPreviewHiDpi>(argc, argv);
 }
 #include "tst_preview_hidpi.moc"

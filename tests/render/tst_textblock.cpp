@@ -1,4 +1,5 @@
 #include "InkHelpers.h"
+#include "TestEnvironment.h"
 
 #include "render/TextBlock.h"
 
@@ -192,5 +193,5 @@ private slots:
     }
 };
 
-QTEST_MAIN(TestTextBlock)
+KUVERTINO_GUI_TEST_MAIN(TestTextBlock)
 #include "tst_textblock.moc"

@@ -1,5 +1,6 @@
 #include "ScriptedDialogs.h"
 #include "SequentialDevice.h"
+#include "persist/BinaryIO.h"
 #include "shell/Errors.h"
 #include "shell/velmora.h"
 

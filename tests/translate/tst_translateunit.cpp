@@ -1,4 +1,7 @@
+#include "FolderFlags.h"
 #include "ScriptedDialogs.h"
+#include "persist/AtomicFile.h"
+#include "persist/BinaryIO.h"
 #include "shell/Errors.h"
 #include "shell/velmora.h"
 #include "translate/translateunit.h"
@@ -6,6 +9,7 @@
 #include <QDir>
 #include <QFile>
 #include <QRandomGenerator>
+#include <QScopeGuard>
 #include <QTemporaryDir>
 #include <QTest>
 
@@ -376,7 +380,7 @@ private slots:
             TIndexEntry *e = bucket.at(i);
             got.append(QStringView(e->text).toString());
             QCOMPARE(got.last(), texts[e->row]); // entries move whole
-            delete[] e->text;
+            FreeTextCopy(e->text);
         }
         QStringList expected = texts;
         std::sort(expected.begin(), expected.end(), [](const QString &a, const QString &b) {
@@ -466,6 +470,55 @@ private slots:
         SaveTranslationTable();
         QCOMPARE(TranslationRowCount(), 1);
         QVERIFY(!QFile::exists(m_dir->filePath("missing")));
+    }
+
+    void folderWithoutRoomForANewFileStillGetsTheTable()
+    {
+        // A program folder where no new file can be made but translate.dat is writable: the table is
+        // written in place instead of being lost.
+        loadTable(tableBytes(20, {{"Alt", "Old"}}));
+        QList<TFileDurability> used;
+        SetReplaceObserver([&used](const QString &, TFileDurability durability, TReplaceStep step) {
+            if (step == TReplaceStep::WrittenInPlace || step == TReplaceStep::Swapped)
+                used.append(durability);
+        });
+        const auto unhook = qScopeGuard([] { SetReplaceObserver({}); });
+        QString shown;
+        {
+            const ImmutableFolder fixed(m_dir->path());
+            QVERIFY2(fixed.isSet(), "making a folder immutable needs root on ext4");
+            shown = TranslateText("Neu");
+            SetTranslationCell(0, 2, "Vieux");
+            SaveTranslationTable();
+        }
+        QCOMPARE(shown, QString("Neu"));
+        QCOMPARE(tableOnDisk(), tableBytes(20, {{"Alt", "Old", "Vieux"}, {"Neu"}}));
+        QCOMPARE(QDir(m_dir->path()).entryList(QDir::Files | QDir::Hidden), QStringList{"translate.dat"});
+        QCOMPARE(used, (QList<TFileDurability>{TFileDurability::Synced, TFileDurability::Synced}));
+    }
+
+    void fileErrorTextsComeFromTheTable()
+    {
+        loadTable(tableBytes(20, {{"Fehler beim Schreiben der Datei", "Error writing the file"}}));
+        m_language = 1;
+        QCOMPARE(WriteFailedMessage(QString("No space left on device")),
+                 QString("Error writing the file: No space left on device"));
+        // A text the table lacks is shown in German and collected like any other.
+        QCOMPARE(ShortReadMessage(), QString("Lesen über das Dateiende hinaus"));
+        QCOMPARE(TranslationRowCount(), 2);
+        QCOMPARE(TranslationCell(1, 0), QString("Lesen über das Dateiende hinaus"));
+        m_language = 0;
+        QCOMPARE(WriteFailedMessage(QString()), QString("Fehler beim Schreiben der Datei"));
+    }
+
+    void cutTableAddsNoErrorText()
+    {
+        // Reading a cut table raises a short read inside the engine; its text must not become a row
+        // of the table being loaded, nor be saved over the file.
+        const QByteArray cut = tableBytes(20, {{"Eins", "One"}, {"Zwei", "Two"}}).chopped(3);
+        loadTable(cut);
+        QCOMPARE(TranslationRowCount(), 1);
+        QCOMPARE(tableOnDisk(), cut);
     }
 
     void failingSaveKeepsOldFile()

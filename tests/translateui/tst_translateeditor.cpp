@@ -9,8 +9,10 @@
 
 #include <QCheckBox>
 #include <QHeaderView>
+#include <QKeyEvent>
 #include <QLineEdit>
 #include <QScrollBar>
+#include <QSignalSpy>
 #include <QStatusBar>
 #include <QTableView>
 
@@ -184,6 +186,48 @@ private slots:
         QCOMPARE(grid()->cellText(1, 1), QStringLiteral("start"));
         QCOMPARE(column(1).value(0), QStringLiteral("start"));
         QCOMPARE(column(0).mid(0, 3), QStringList({"Anfang", "Brief", "Couvert"}));
+    }
+
+    // The grid on its own tells its window by signals: each change of the edited text, and each key
+    // before it handles the key; a key the window accepts is left alone.
+    void gridReportsBySignals()
+    {
+        TStringGrid grid(3);
+        grid.setRowCount(2);
+        for (int r = 0; r < 2; ++r)
+            for (int c = 0; c < 3; ++c)
+                grid.setItem(r, c, new QTableWidgetItem(QStringLiteral("z%1s%2").arg(r).arg(c)));
+        grid.resize(700, 200);
+        grid.show();
+        QVERIFY(QTest::qWaitForWindowExposed(&grid));
+        QList<QKeyEvent *> seen;
+        connect(&grid, &TStringGrid::keyDown, &grid, [&seen](QKeyEvent *event) {
+            seen.append(event);
+            if (event->key() == Qt::Key_Down)
+                event->accept();
+        });
+        QSignalSpy edits(&grid, &TStringGrid::editTextChanged);
+
+        grid.setCurrentCell(0, 0);
+        grid.setFocus();
+        QTest::keyClick(&grid, Qt::Key_Down);
+        QCOMPARE(grid.currentRow(), 0); // taken by the window
+        QTest::keyClick(&grid, Qt::Key_Right);
+        QCOMPARE(grid.currentColumn(), 1); // left to the grid
+        QCOMPARE(seen.size(), 2);
+
+        grid.setCurrentCell(1, 2);
+        QTest::keyClick(&grid, 'Q');
+        QVERIFY(grid.isEditing());
+        auto *editor = grid.viewport()->findChild<QLineEdit *>();
+        QVERIFY(editor);
+        QTest::keyClick(editor, 'r');
+        // Keys typed into the cell are the editor's: the window heard only the one that began the edit.
+        QCOMPARE(seen.size(), 3);
+        QCOMPARE(edits.size(), 2);
+        QCOMPARE(edits.at(0), (QVariantList{2, 2, QStringLiteral("Q")}));
+        QCOMPARE(edits.at(1), (QVariantList{2, 2, QStringLiteral("Qr")}));
+        QVERIFY(d().messages.isEmpty());
     }
 
     void deleteRow_data()

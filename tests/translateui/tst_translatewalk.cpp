@@ -315,6 +315,8 @@ private slots:
         // The editor's header texts are written when it opens, after the walk.
         for (const char *header : {"German", "Français", "Nederlands"})
             delivered.remove(QString::fromUtf8(header));
+        // Texts of messages and boxes that commands show are looked up when they are shown.
+        delivered -= runTimeTexts();
         QSet<QString> collected(added.begin(), added.end());
         collected.remove(yearLine());
         const QSet<QString> missingInTable = collected - delivered;
@@ -470,6 +472,23 @@ private:
         if (!tsv.open(QIODevice::ReadOnly) || !ParseTsvTable(tsv.readAll(), table, error))
             return {};
         return table.rows;
+    }
+    // The German texts of the table's sections marked "(shown while a command runs)".
+    static QSet<QString> runTimeTexts()
+    {
+        QFile tsv(QStringLiteral(KUVERTINO_SOURCE_TSV));
+        QSet<QString> texts;
+        if (!tsv.open(QIODevice::ReadOnly))
+            return texts;
+        bool runTime = false;
+        for (const QByteArray &raw : tsv.readAll().split('\n')) {
+            const QString line = QString::fromUtf8(raw);
+            if (line.startsWith(u'#'))
+                runTime = line.contains(QLatin1String("(shown while a command runs)"));
+            else if (runTime && !line.isEmpty())
+                texts.insert(line.section(u'\t', 0, 0));
+        }
+        return texts;
     }
     static QString yearLine() { return AboutBox ? AboutBox->Copyright->text() : QString(); }
 

@@ -1,7 +1,8 @@
 #include "TsvTable.h"
 
+#include "persist/BinaryIO.h"
+
 #include <QSet>
-#include <QtEndian>
 
 namespace {
 
@@ -37,13 +38,6 @@ bool unescape(const QString &field, QString &out)
         }
     }
     return true;
-}
-
-void appendInt32(QByteArray &bytes, qint32 value)
-{
-    char le[4];
-    qToLittleEndian<qint32>(value, le);
-    bytes.append(le, 4);
 }
 
 } // namespace
@@ -96,18 +90,11 @@ bool ParseTsvTable(const QByteArray &data, TTsvTable &table, QString &error)
 QByteArray TranslationFileBytes(const TTsvTable &table)
 {
     QByteArray bytes;
-    appendInt32(bytes, Columns);
-    appendInt32(bytes, qint32(table.rows.size()));
+    AppendInt32(bytes, Columns);
+    AppendInt32(bytes, qint32(table.rows.size()));
     for (const QStringList &row : table.rows) {
-        for (int k = 0; k < Columns; ++k) {
-            const QString text = k < row.size() ? row[k] : QString();
-            appendInt32(bytes, qint32(text.size()));
-            for (QChar c : text) {
-                char le[2];
-                qToLittleEndian<quint16>(c.unicode(), le);
-                bytes.append(le, 2);
-            }
-        }
+        for (int k = 0; k < Columns; ++k)
+            AppendWideRecord(bytes, k < row.size() ? QStringView(row[k]) : QStringView());
     }
     return bytes;
 }

@@ -1,8 +1,11 @@
 // Turns the reviewable translation table (TSV) into the program's translate.dat.
 #include "TsvTable.h"
 
+#include "persist/AtomicFile.h"
+#include "persist/BinaryIO.h"
+#include "shell/Errors.h"
+
 #include <QFile>
-#include <QSaveFile>
 
 #include <cstdio>
 
@@ -25,11 +28,18 @@ int main(int argc, char *argv[])
         std::fprintf(stderr, "%s: %s\n", qPrintable(in), qPrintable(error));
         return 1;
     }
-    QSaveFile target(out);
-    const QByteArray bytes = TranslationFileBytes(table);
-    if (!target.open(QIODevice::WriteOnly) || target.write(bytes) != bytes.size() || !target.commit()) {
-        std::fprintf(stderr, "tsv2dat: cannot write %s\n", qPrintable(out));
-        return 1;
+    QString whyNot;
+    try {
+        const QByteArray bytes = TranslationFileBytes(table);
+        if (WriteFileAtomically(
+                    out,
+                    TFileDurability::Synced,
+                    [&bytes](QIODevice &file) { WriteBytes(file, bytes); },
+                    &whyNot))
+            return 0;
+    } catch (const EInOutError &e) {
+        whyNot = e.message();
     }
-    return 0;
+    std::fprintf(stderr, "tsv2dat: cannot write %s: %s\n", qPrintable(out), qPrintable(whyNot));
+    return 1;
 }
