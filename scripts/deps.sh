@@ -8,6 +8,7 @@ packages=(
     libpoppler-qt6-dev poppler-utils
     cups cups-client cups-bsd printer-driver-cups-pdf libcups2-dev
     clang libclang-rt-dev
+    desktop-file-utils appstream shared-mime-info dpkg-dev file groff-base
 )
 missing=()
 for p in "${packages[@]}"; do

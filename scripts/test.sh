@@ -28,4 +28,6 @@ done
 if ! scripts/fuzz.sh; then
     status=1
 fi
+# The installed program: install rules, desktop files, the .deb, and a start from the install prefix.
+scripts/install-check.sh build-test-normal || status=1
 exit $status

@@ -9,6 +9,8 @@ int main(int argc, char *argv[])
     QCoreApplication::setOrganizationName(QStringLiteral("Velmora"));
     QCoreApplication::setApplicationName(QStringLiteral("kuvertino"));
     CreateApplicationWindows();
+    // What a file manager's double-click runs: the document opens after the first showing's start-up.
+    MainForm->pendingDocument = DocumentArgument(QCoreApplication::arguments());
     // Qt's own dialogs (buttons, file and font dialogs) speak the chosen language.
     InstallQtTranslation(MainForm->languagesetto);
     MainForm->show();

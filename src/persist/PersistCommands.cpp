@@ -6,6 +6,7 @@
 #include "FastStateWrites.h"
 #include "ProgramDir.h"
 #include "SettingsFile.h"
+#include "SettingsFromControls.h"
 
 #include "controls/FilenameEdit.h"
 #include "controls/Memo.h"
@@ -13,6 +14,7 @@
 #include "print/ChooseAddressFUnit.h"
 #include "render/PaperFormats.h"
 #include "shell/Dialogs.h"
+#include "shell/EnvelopeControls.h"
 #include "shell/Errors.h"
 #include "shell/MainUnit.h"
 
@@ -27,15 +29,6 @@
 #include <cmath>
 
 namespace {
-
-// Inch mode shows inches; the file always holds millimetres. The product is formed in extended
-// precision and rounded once to a double.
-double toFileLength(double shown, bool inchMode)
-{
-    if (!inchMode)
-        return shown;
-    return double(static_cast<long double>(shown) * static_cast<long double>(MmPerInch));
-}
 
 void setLength(TRxSpinEdit *field, double mm, bool inchMode)
 {
@@ -61,26 +54,8 @@ void setListIndex(QComboBox *box, qint32 index)
 
 TEnvelopeSettings settingsFromForm(const TMainForm &f)
 {
-    const bool inch = f.isInchMode();
-    TEnvelopeSettings s;
-    s.recipient = f.Memo1->text();
-    s.sender = f.Memo2->text();
-    s.pictureFile = f.FilenameEdit1->text();
-    s.margin = toFileLength(f.RandEd->value(), inch);
-    s.pictureMargin = toFileLength(f.BildRandEd->value(), inch);
-    s.pictureWidth = toFileLength(f.BildBreiteEd->value(), inch);
-    s.paperFormat = f.ComboBox1->currentIndex();
-    s.picturePosition = f.ComboBox2->currentIndex();
-    s.recipientFont = f.FontDialog1->Font;
-    s.senderFont = f.FontDialog2->Font;
-    s.infoLine = f.InfoEd->text();
-    s.recipientAcross = f.EmpfProEd->value();
-    s.recipientDown = f.EmpfPro2Ed->value();
-    if (ChooseAddressForm)
-        s.addresses = ChooseAddressForm->addresses();
-    s.keepListOpen = f.Adresslisteimmeroffenhalten1->isChecked();
-    s.portrait = f.HochformatCheck->isChecked();
-    return s;
+    return SettingsFromControls(f.envelopeControls(),
+                                ChooseAddressForm ? ChooseAddressForm->addresses() : QStringList());
 }
 
 // Sets the controls from the fields that were read, in file order.

@@ -1,6 +1,7 @@
 #include "Printer.h"
 
 #include "shell/Errors.h"
+#include "translate/translateunit.h"
 
 #include <QCoreApplication>
 #include <QDir>
@@ -8,16 +9,15 @@
 #include <QFileInfo>
 #include <QPageLayout>
 #include <QPainter>
-#include <QPrintEngine>
 #include <QPrinter>
 #include <QPrinterInfo>
 #include <QStandardPaths>
 #include <QTemporaryFile>
 
 #if defined(Q_OS_UNIX) && !defined(Q_OS_DARWIN)
-// Qt prints through CUPS here; jobs are handed over by the program itself (see CupsClient).
+// Qt prints through CUPS here; jobs are handed over by the program itself (see CupsSubmission).
 #define KUVERTINO_OWN_CUPS_SUBMISSION 1
-#include <dlfcn.h>
+#include "CupsSubmission.h"
 #endif
 
 namespace {
@@ -28,91 +28,20 @@ QString &pdfFolderSetting()
     return folder;
 }
 
-QString tr(const char *text)
+// A printer error's text: our sentence in the interface language, then the platform's own words.
+QString
+printerMessage(const char *sentence, const QString &arg = QString(), const QString &platformWords = QString())
 {
-    return QCoreApplication::translate("TPrinter", text);
+    QString text = TranslateText(QString::fromUtf8(sentence));
+    if (!arg.isNull())
+        text = text.arg(arg);
+    if (!platformWords.isEmpty())
+        text += u' ' + platformWords;
+    return text;
 }
 
 // The built-in PDF printer's paper when nothing else is chosen.
 const QPageSize BuiltInDefaultPaper(QPageSize::A4);
-
-#ifdef KUVERTINO_OWN_CUPS_SUBMISSION
-// The print service's client library, taken at run time: Qt's own print plugin already loaded it
-// for every system printer, and Qt's job submission drops the service's answer, so a refused job
-// would otherwise pass as printed.
-struct CupsOption
-{
-    char *name;
-    char *value;
-};
-
-class CupsClient
-{
-public:
-    using PrintFileFn = int (*)(const char *, const char *, const char *, int, CupsOption *);
-    using LastErrorStringFn = const char *(*)();
-
-    static const CupsClient &get()
-    {
-        static const CupsClient client;
-        return client;
-    }
-    bool available() const { return m_printFile && m_lastErrorString; }
-
-    // Submits file as one job; returns the job id, or throws with the service's own text.
-    int printFile(const QString &queue,
-                  const QString &file,
-                  const QString &title,
-                  const QList<QPair<QByteArray, QByteArray>> &options) const
-    {
-        if (!available())
-            throw EPrinterError(tr("The print service is not available (libcups could not be loaded)."));
-        QList<CupsOption> opts;
-        QList<QByteArray> storage;
-        for (const auto &o : options) {
-            storage << o.first << o.second;
-        }
-        for (qsizetype i = 0; i < storage.size(); i += 2)
-            opts.append(CupsOption{storage[i].data(), storage[i + 1].data()});
-        const QByteArray q = queue.toLocal8Bit();
-        const QByteArray f = QFile::encodeName(file);
-        const QByteArray t = title.toUtf8();
-        const int id = m_printFile(q.constData(),
-                                   f.constData(),
-                                   t.constData(),
-                                   int(opts.size()),
-                                   opts.isEmpty() ? nullptr : opts.data());
-        if (id <= 0) {
-            const char *why = m_lastErrorString();
-            QString text
-                    = why && *why ? QString::fromLocal8Bit(why) : tr("The print service refused the job.");
-            // Say which printer refused, unless the service's text does already.
-            if (!text.contains(queue))
-                text += QStringLiteral(" (%1)").arg(queue);
-            throw EPrinterError(text);
-        }
-        return id;
-    }
-
-private:
-    CupsClient()
-    {
-        for (const char *name : {"libcups.so.2", "libcups.so"}) {
-            m_handle = dlopen(name, RTLD_NOW | RTLD_LOCAL);
-            if (m_handle)
-                break;
-        }
-        if (!m_handle)
-            return;
-        m_printFile = reinterpret_cast<PrintFileFn>(dlsym(m_handle, "cupsPrintFile"));
-        m_lastErrorString = reinterpret_cast<LastErrorStringFn>(dlsym(m_handle, "cupsLastErrorString"));
-    }
-    // The library stays loaded for the rest of the process, as Qt's plugin keeps it too.
-    void *m_handle = nullptr;
-    PrintFileFn m_printFile = nullptr;
-    LastErrorStringFn m_lastErrorString = nullptr;
-};
-#endif
 
 // A job title as a file name: no path separators or characters that some file systems refuse.
 QString fileNameStem(const QString &title)
@@ -348,15 +277,15 @@ QString TPrinter::nextPdfFileName() const
 void TPrinter::beginDoc()
 {
     if (printing())
-        throw EPrinterError(tr("A print job is already in progress."));
+        throw EPrinterError(printerMessage(PrinterText::JobInProgress));
     m_currentPdfFile.clear();
     m_jobFile.reset();
     m_printer->setDocName(m_title);
     if (m_builtIn) {
         const QString folder = pdfOutputFolder();
         if (!QDir().mkpath(folder) || !QFileInfo(folder).isDir())
-            throw EPrinterError(tr("The folder \"%1\" for the PDF files cannot be created.")
-                                        .arg(QDir::toNativeSeparators(folder)));
+            throw EPrinterError(
+                    printerMessage(PrinterText::PdfFolderNotCreated, QDir::toNativeSeparators(folder)));
         m_currentPdfFile = nextPdfFileName();
         m_printer->setOutputFileName(m_currentPdfFile);
     } else {
@@ -368,7 +297,7 @@ void TPrinter::beginDoc()
         if (!m_jobFile->open()) {
             const QString why = m_jobFile->errorString();
             m_jobFile.reset();
-            throw EPrinterError(tr("The print job cannot be started: %1").arg(why));
+            throw EPrinterError(printerMessage(PrinterText::JobNotStarted, QString(), why));
         }
         m_jobFile->close();
         m_printer->setOutputFileName(m_jobFile->fileName());
@@ -385,12 +314,8 @@ void TPrinter::beginDoc()
         cleanUpJobFiles(true);
         if (m_builtIn)
             throw EPrinterError(
-                    why.isEmpty()
-                            ? tr("The PDF file \"%1\" cannot be written.").arg(QDir::toNativeSeparators(file))
-                            : tr("The PDF file \"%1\" cannot be written: %2")
-                                      .arg(QDir::toNativeSeparators(file), why));
-        throw EPrinterError(
-                tr("The printer \"%1\" cannot start the print job.").arg(m_printer->printerName()));
+                    printerMessage(PrinterText::PdfFileNotWritten, QDir::toNativeSeparators(file), why));
+        throw EPrinterError(printerMessage(PrinterText::PrinterCannotStart, m_printer->printerName()));
     }
     m_painter = std::move(painter);
 }
@@ -398,7 +323,7 @@ void TPrinter::beginDoc()
 QPainter &TPrinter::canvas()
 {
     if (!m_painter)
-        throw EPrinterError(tr("No print job is in progress."));
+        throw EPrinterError(printerMessage(PrinterText::NoJobInProgress));
     return *m_painter;
 }
 
@@ -416,12 +341,12 @@ void TPrinter::cleanUpJobFiles(bool removeOutput)
 void TPrinter::endDoc()
 {
     if (!m_painter)
-        throw EPrinterError(tr("No print job is in progress."));
+        throw EPrinterError(printerMessage(PrinterText::NoJobInProgress));
     const bool ended = m_painter->end();
     m_painter.reset();
     if (!ended) {
         cleanUpJobFiles(true);
-        throw EPrinterError(tr("The print job could not be finished."));
+        throw EPrinterError(printerMessage(PrinterText::JobNotFinished));
     }
     if (m_builtIn) {
         m_lastOutputFile = m_currentPdfFile;
@@ -432,37 +357,16 @@ void TPrinter::endDoc()
     // The drawn job stays on disk until the service has taken it; the temporary file goes with `job`.
     const std::unique_ptr<QTemporaryFile> job = std::move(m_jobFile);
     cleanUpJobFiles(false);
-    const QPageLayout layout = m_printer->pageLayout();
-    QList<QPair<QByteArray, QByteArray>> options;
-    options.append(qMakePair(QByteArray("media"), layout.pageSize().key().toLocal8Bit()));
-    switch (m_printer->duplex()) {
-    case QPrinter::DuplexNone:
-        options.append(qMakePair(QByteArray("sides"), QByteArray("one-sided")));
-        break;
-    case QPrinter::DuplexAuto:
-        options.append(qMakePair(QByteArray("sides"),
-                                 QByteArray(layout.orientation() == QPageLayout::Portrait
-                                                    ? "two-sided-long-edge"
-                                                    : "two-sided-short-edge")));
-        break;
-    case QPrinter::DuplexLongSide:
-        options.append(qMakePair(QByteArray("sides"), QByteArray("two-sided-long-edge")));
-        break;
-    case QPrinter::DuplexShortSide:
-        options.append(qMakePair(QByteArray("sides"), QByteArray("two-sided-short-edge")));
-        break;
-    }
-    if (layout.orientation() == QPageLayout::Landscape)
-        options.append(qMakePair(QByteArray("landscape"), QByteArray()));
-    // The printer's own options chosen in the set-up dialog (quality, tray, colour...), as name/value
-    // pairs under the print plugin's key for them.
-    const QStringList chosen
-            = m_printer->printEngine()->property(QPrintEngine::PrintEnginePropertyKey(0xfe00)).toStringList();
-    for (qsizetype i = 0; i + 1 < chosen.size(); i += 2)
-        options.append(qMakePair(chosen[i].toLocal8Bit(), chosen[i + 1].toLocal8Bit()));
-    // A printer instance ("queue/instance") prints on its queue.
-    const QString queue = m_printer->printerName().section(u'/', 0, 0);
-    m_lastJobId = CupsClient::get().printFile(queue, job->fileName(), m_title, options);
+    CupsJob submission;
+    submission.queue = CupsQueueOf(m_printer->printerName());
+    submission.file = job->fileName();
+    submission.title = m_title;
+    submission.options = CupsJobOptions(
+            m_printer->pageLayout(), m_printer->duplex(), SetupDialogCupsOptions(*m_printer));
+    const CupsSubmissionResult answer = SubmitCupsJob(submission);
+    if (!answer.accepted())
+        throw EPrinterError(printerMessage(PrinterText::JobRefused, submission.queue, answer.serviceText));
+    m_lastJobId = answer.jobId;
     m_recentJobIds.append(m_lastJobId);
     if (m_recentJobIds.size() > JobHistorySize)
         m_recentJobIds.removeFirst();

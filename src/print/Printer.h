@@ -10,6 +10,28 @@ class QPainter;
 class QPrinter;
 class QTemporaryFile;
 
+// The printer's own sentences, German keys of the translation table. A printer error shows one in
+// the interface language, followed by the platform's own words where it gave any.
+namespace PrinterText {
+inline constexpr char JobInProgress[] = "Ein Druckauftrag läuft bereits.";
+inline constexpr char NoJobInProgress[] = "Es läuft kein Druckauftrag.";
+inline constexpr char PdfFolderNotCreated[]
+        = "Der Ordner \"%1\" für die PDF-Dateien kann nicht angelegt werden.";
+inline constexpr char PdfFileNotWritten[] = "Die PDF-Datei \"%1\" kann nicht geschrieben werden.";
+inline constexpr char JobNotStarted[] = "Der Druckauftrag kann nicht begonnen werden.";
+inline constexpr char PrinterCannotStart[] = "Der Drucker \"%1\" kann den Druckauftrag nicht beginnen.";
+inline constexpr char JobNotFinished[] = "Der Druckauftrag konnte nicht abgeschlossen werden.";
+inline constexpr char JobRefused[] = "Der Drucker \"%1\" hat den Druckauftrag abgelehnt.";
+inline constexpr const char *All[] = {JobInProgress,
+                                      NoJobInProgress,
+                                      PdfFolderNotCreated,
+                                      PdfFileNotWritten,
+                                      JobNotStarted,
+                                      PrinterCannotStart,
+                                      JobNotFinished,
+                                      JobRefused};
+} // namespace PrinterText
+
 // The printer settings record as the paper-format code writes it: paper code, orientation,
 // custom length and width in tenths of a millimetre, and the mask of valid fields.
 struct TDevMode

@@ -7,6 +7,7 @@
 
 class QPainter;
 class PictureCache;
+struct EnvelopeControls;
 
 // Everything one envelope drawing reads from the main window.
 struct EnvelopeValue
@@ -25,6 +26,10 @@ struct EnvelopeValue
     QString pictureField;             // the picture file field's text
     int picturePosition = 1;          // 0 left of the sender, 1 below it, 2 as a stamp; others: none
 };
+
+// What the renderer draws of the controls' envelope: the texts, fonts and picture choice, and each
+// spin field's number as its text shows it.
+EnvelopeValue EnvelopeToDraw(const EnvelopeControls &controls);
 
 // Where it is drawn: the target's resolution and pixel size, the zoom, the printer page that gives
 // the sheet, and whether this is the printed page.

@@ -2,32 +2,32 @@
 #include "EnvelopeRenderer.h"
 #include "Preview.h"
 
-#include "controls/FilenameEdit.h"
-#include "controls/Memo.h"
-#include "controls/RxSpinEdit.h"
 #include "print/Printer.h"
+#include "shell/EnvelopeControls.h"
 #include "shell/MainUnit.h"
 
-#include <QComboBox>
-#include <QLineEdit>
+EnvelopeValue EnvelopeToDraw(const EnvelopeControls &c)
+{
+    EnvelopeValue e;
+    e.recipient = c.recipient;
+    e.sender = c.sender;
+    e.infoLine = c.infoLine;
+    e.recipientFont = c.recipientFont;
+    e.senderFont = c.senderFont;
+    e.margin = c.margin.shown;
+    e.pictureWidth = c.pictureWidth.shown;
+    e.pictureGap = c.pictureMargin.shown;
+    e.inchMode = c.inchMode;
+    e.recipientLeftPercent = c.recipientAcross.shown;
+    e.recipientTopPercent = c.recipientDown.shown;
+    e.pictureField = c.pictureFile;
+    e.picturePosition = c.picturePosition;
+    return e;
+}
 
 EnvelopeValue EnvelopeFromControls(const TMainForm &form)
 {
-    EnvelopeValue e;
-    e.recipient = form.Memo1->text();
-    e.sender = form.Memo2->text();
-    e.infoLine = form.InfoEd->text();
-    e.recipientFont = form.FontDialog1->Font;
-    e.senderFont = form.FontDialog2->Font;
-    e.margin = form.RandEd->textValue();
-    e.pictureWidth = form.BildBreiteEd->textValue();
-    e.pictureGap = form.BildRandEd->textValue();
-    e.inchMode = form.isInchMode();
-    e.recipientLeftPercent = form.EmpfProEd->textValue();
-    e.recipientTopPercent = form.EmpfPro2Ed->textValue();
-    e.pictureField = form.FilenameEdit1->text();
-    e.picturePosition = form.ComboBox2->currentIndex();
-    return e;
+    return EnvelopeToDraw(form.envelopeControls());
 }
 
 PictureCache &SharedPictureCache()

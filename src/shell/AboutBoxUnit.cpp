@@ -11,10 +11,12 @@
 #include <QHBoxLayout>
 #include <QLabel>
 #include <QPainter>
-#include <QPainterPath>
 #include <QStyle>
+#include <QSvgRenderer>
 #include <QUrl>
 #include <QVBoxLayout>
+
+#include <algorithm>
 
 QString ApplyYearLine(const QString &text, int year)
 {
@@ -37,35 +39,20 @@ bool IsOpenableWebAddress(const QString &address)
 
 QPixmap EnvelopePicture(const QSize &size, qreal devicePixelRatio)
 {
+    // The program's icon, as the desktop shows it. Resources of a static library are registered by hand.
+    static const bool registered = [] {
+        Q_INIT_RESOURCE(resources);
+        return true;
+    }();
+    Q_UNUSED(registered);
     QPixmap pm(size * devicePixelRatio);
     pm.setDevicePixelRatio(devicePixelRatio);
     pm.fill(Qt::transparent);
+    QSvgRenderer svg(QStringLiteral(":/icons/kuvertino.svg"));
     QPainter p(&pm);
     p.setRenderHint(QPainter::Antialiasing);
-    const qreal w = size.width(), h = size.height();
-    const QRectF body(w * 0.06, h * 0.22, w * 0.88, h * 0.56);
-    p.setPen(QPen(QColor(90, 70, 50), 2));
-    p.setBrush(QColor(250, 244, 228));
-    p.drawRect(body);
-    QPainterPath flap;
-    flap.moveTo(body.topLeft());
-    flap.lineTo(body.center().x(), body.top() + body.height() * 0.55);
-    flap.lineTo(body.topRight());
-    p.setBrush(QColor(236, 224, 196));
-    p.drawPath(flap);
-    const QRectF stamp(body.right() - body.width() * 0.2,
-                       body.top() + body.height() * 0.08,
-                       body.width() * 0.14,
-                       body.height() * 0.26);
-    p.setBrush(QColor(200, 60, 50));
-    p.setPen(QPen(Qt::white, 2, Qt::DotLine));
-    p.drawRect(stamp);
-    p.setPen(QPen(QColor(60, 60, 60), 3));
-    for (int i = 0; i < 3; ++i) {
-        const qreal y = body.top() + body.height() * (0.62 + 0.1 * i);
-        p.drawLine(QPointF(body.left() + body.width() * 0.45, y),
-                   QPointF(body.left() + body.width() * 0.85, y));
-    }
+    const qreal side = std::min(size.width(), size.height());
+    svg.render(&p, QRectF((size.width() - side) / 2, (size.height() - side) / 2, side, side));
     return pm;
 }
 

@@ -36,5 +36,5 @@ public:
     void BitBtnXP1Click();
 };
 
-// The product picture: a drawn envelope with a stamp.
+// The product picture: the program's envelope icon, centred and as large as it fits.
 QPixmap EnvelopePicture(const QSize &size, qreal devicePixelRatio = 1.0);

@@ -538,6 +538,7 @@ void TMainForm::FormShow()
         TranslateComponentTree(Application);
     Application->Title = TranslateText(Application->Title);
     infirst = true;
+    OpenPendingDocument();
 }
 
 void TMainForm::FormClose()

@@ -4,6 +4,7 @@
 
 #include <QMainWindow>
 #include <QString>
+#include <QStringList>
 
 class QAction;
 class QActionGroup;
@@ -22,6 +23,7 @@ class TFormStorage;
 class TMemo;
 class TPaintBox;
 class TRxSpinEdit;
+struct EnvelopeControls;
 
 // The main window. The envelope being designed is the set of values of its controls; every
 // subsystem reads and writes them here. Methods of other subsystems are defined in their folders.
@@ -38,6 +40,8 @@ public:
     bool infirst = false;
     int language = 0;
     int languagesetto = 0;
+    // A document named on the command line; opened once, when the first showing's start-up work is done.
+    QString pendingDocument;
 
     // Button bar
     QWidget *Panel2 = nullptr;
@@ -133,6 +137,8 @@ public:
 
     // Inch mode: English active and "mm statt Zoll im Englischen" unticked.
     bool isInchMode() const;
+    // The envelope as the controls hold it now; the renderer and the settings file both start here.
+    EnvelopeControls envelopeControls() const;
 
     // --- Start-up and main window (shell/MainUnit.cpp)
     void FormCreate();
@@ -175,6 +181,8 @@ public:
     QString GetProgramDir(bool create);
     void SaveOptions();
     void LoadOptions();
+    // Opens pendingDocument as "Öffnen..." would; a file that cannot be read is reported instead.
+    void OpenPendingDocument();
 
     // --- Printing (print/PrintCommands.cpp)
     void Drucken1Click();
@@ -224,6 +232,10 @@ extern TKopienForm *KopienForm;
 void CreateApplicationWindows();
 // Destroys the windows again (tests; the program ends with the process).
 void DestroyApplicationWindows();
+
+// The document a command line names (its first argument after the program's), as an absolute path;
+// empty when there is none.
+QString DocumentArgument(const QStringList &arguments);
 
 // The program folder used instead of the executable's folder (tests).
 void SetProgramFolderForTests(const QString &folder);

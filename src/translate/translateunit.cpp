@@ -2,6 +2,7 @@
 
 #include "persist/AtomicFile.h"
 #include "persist/BinaryIO.h"
+#include "persist/TablePlace.h"
 #include "shell/Errors.h"
 #include "shell/velmora.h"
 
@@ -41,14 +42,15 @@ int activeColumn()
     return (language < 0 || language >= TranslationColumns) ? 0 : language;
 }
 
-QString tableFileName()
+// The program folder, ending in a separator; TablePlace decides from it where the table lies.
+QString programFolder()
 {
     QString folder;
     if (g_progpath)
         folder = g_progpath();
     else if (QCoreApplication::instance())
         folder = QCoreApplication::applicationDirPath() + QLatin1Char('/');
-    return folder + QStringLiteral("translate.dat");
+    return folder;
 }
 
 size_t textLength(const char16_t *text)
@@ -239,7 +241,7 @@ void LoadTranslationRows(QIODevice &file)
 
 void LoadTranslationTable()
 {
-    QFile file(tableFileName());
+    QFile file(TranslationTablePlace(programFolder()).readFrom);
     if (!file.open(QIODevice::ReadOnly))
         return;
     LoadTranslationRows(file);
@@ -262,7 +264,7 @@ void SaveTranslationTable()
 {
     const TEngineBusy busy;
     // A table that cannot be created is skipped; the rows stay in memory for the next save.
-    WriteFileAtomically(tableFileName(), TFileDurability::Synced, WriteTranslationRows);
+    WriteFileAtomically(TranslationTableForWriting(programFolder()), TFileDurability::Synced, WriteTranslationRows);
 }
 
 void BuildTranslationIndex()

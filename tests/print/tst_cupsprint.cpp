@@ -8,6 +8,7 @@
 #include "TestEnvironment.h"
 #include "controls/Memo.h"
 #include "controls/RxSpinEdit.h"
+#include "print/CupsSubmission.h"
 #include "print/KopienFUnit.h"
 #include "print/Printer.h"
 #include "shell/MainUnit.h"
@@ -274,8 +275,10 @@ void TstCupsPrint::refusedJobIsReportedWithTheServicesText()
     QVERIFY2((*m_dialogs)->messages.size() == 1, qPrintable(reject));
     const ScriptedDialogs::Message &m = (*m_dialogs)->messages.first();
     QCOMPARE(m.icon, TMsgIcon::Error);
-    // The service's own words, and which printer refused.
-    QVERIFY2(m.text.contains(m_queue) && m.text.contains(QLatin1String("accept"), Qt::CaseInsensitive),
+    // Our sentence naming the printer, then the service's own words.
+    const QString ours = QStringLiteral("Der Drucker \"%1\" hat den Druckauftrag abgelehnt. ").arg(m_queue);
+    QVERIFY2(m.text.startsWith(ours)
+                     && m.text.mid(ours.size()).contains(QLatin1String("accept"), Qt::CaseInsensitive),
              qPrintable(m.text));
     QVERIFY(!Printer().printing());
     QCOMPARE(Printer().lastJobId(), lastOfOurs);
@@ -287,8 +290,7 @@ void TstCupsPrint::setupDialogChoicesReachTheJob()
     // What the set-up dialog's option page leaves on the printer: print-service options by name.
     (*m_dialogs)->printerAnswers.enqueue([](TPrinter &p) {
         p.qprinter().printEngine()->setProperty(
-                QPrintEngine::PrintEnginePropertyKey(0xfe00),
-                QStringList{QStringLiteral("job-priority"), QStringLiteral("77")});
+                QtCupsJobOptionsKey, QStringList{QStringLiteral("job-priority"), QStringLiteral("77")});
         p.syncSettingsFromPrinter();
         return true;
     });

@@ -5,6 +5,7 @@
 #include "TestEnvironment.h"
 #include "print/Printer.h"
 #include "shell/Errors.h"
+#include "translate/translateunit.h"
 
 #include <QDir>
 #include <QFile>
@@ -27,6 +28,7 @@ class TstPrinter : public QObject
     Q_OBJECT
 
 private slots:
+    void initTestCase();
     void init();
     void cleanup();
 
@@ -43,10 +45,49 @@ private slots:
     void unusableFolderRefusesTheJob();
     void abortLeavesNoFile();
     void secondBeginWhilePrintingIsRefused();
+    void jobStepsOutOfOrderAreRefused();
+    void errorTextsInEveryLanguage_data();
+    void errorTextsInEveryLanguage();
+    void everyPrinterSentenceIsTranslated();
 
 private:
+    // The error the call raises, or a note that it raised none.
+    template<class F>
+    static QString printerErrorOf(F call)
+    {
+        try {
+            call();
+        } catch (const EPrinterError &e) {
+            return e.message();
+        }
+        return QStringLiteral("(no printer error)");
+    }
+    // Loads the delivered translation table (a copy: a text missing from it would be added and saved)
+    // and switches to language column `language`.
+    void useDeliveredTable(int language);
+
     std::unique_ptr<QTemporaryDir> m_dir;
+    QTemporaryDir m_program;
+    int m_language = 0;
 };
+
+void TstPrinter::initTestCase()
+{
+    QVERIFY(m_program.isValid());
+    // Looked-up texts go to a table of this test's own, never beside the test program.
+    SetTranslationHost([this] { return m_language; }, [this] { return m_program.path() + u'/'; });
+}
+
+void TstPrinter::useDeliveredTable(int language)
+{
+    const QString copy = m_program.filePath(QStringLiteral("translate.dat"));
+    QFile::remove(copy);
+    QVERIFY(QFile::copy(QStringLiteral(KUVERTINO_BINARY_DIR "/translate.dat"), copy));
+    QVERIFY(QFile::setPermissions(copy, QFile::ReadOwner | QFile::WriteOwner));
+    m_language = language;
+    BuildTranslationIndex();
+    QVERIFY(TranslationRowCount() > 100);
+}
 
 void TstPrinter::init()
 {
@@ -60,6 +101,8 @@ void TstPrinter::init()
 void TstPrinter::cleanup()
 {
     Printer().abortDoc();
+    m_language = 0;
+    FreeTranslationTable();
     TPrinter::setPdfOutputFolder(QString());
     m_dir.reset();
 }
@@ -282,7 +325,9 @@ void TstPrinter::unusableFolderRefusesTheJob()
         p.beginDoc();
         QFAIL("beginDoc did not refuse the job");
     } catch (const EPrinterError &e) {
-        QVERIFY2(e.message().contains(QStringLiteral("blocker")), qPrintable(e.message()));
+        QCOMPARE(e.message(),
+                 QStringLiteral("Der Ordner \"%1/out/\" für die PDF-Dateien kann nicht angelegt werden.")
+                         .arg(blocker));
     }
     QVERIFY(!p.printing());
     QVERIFY_THROWS_EXCEPTION(EPrinterError, p.canvas());
@@ -309,10 +354,80 @@ void TstPrinter::secondBeginWhilePrintingIsRefused()
 {
     TPrinter &p = Printer();
     p.beginDoc();
-    QVERIFY_THROWS_EXCEPTION(EPrinterError, p.beginDoc());
+    QCOMPARE(printerErrorOf([&p] { p.beginDoc(); }), QStringLiteral("Ein Druckauftrag läuft bereits."));
     QVERIFY(p.printing());
     p.endDoc();
     QCOMPARE(QDir(m_dir->path()).entryList(QDir::Files), QStringList{QStringLiteral("Plikato-1.pdf")});
+}
+
+void TstPrinter::jobStepsOutOfOrderAreRefused()
+{
+    TPrinter &p = Printer();
+    const QString none = QStringLiteral("Es läuft kein Druckauftrag.");
+    QCOMPARE(printerErrorOf([&p] { p.canvas(); }), none);
+    QCOMPARE(printerErrorOf([&p] { p.endDoc(); }), none);
+    p.beginDoc();
+    p.endDoc();
+    QCOMPARE(printerErrorOf([&p] { p.endDoc(); }), none);
+    QCOMPARE(QDir(m_dir->path()).entryList(QDir::Files), QStringList{QStringLiteral("Plikato-1.pdf")});
+}
+
+// Our sentence in the interface language from the delivered table, then the platform's words.
+void TstPrinter::errorTextsInEveryLanguage_data()
+{
+    QTest::addColumn<int>("language");
+    QTest::addColumn<QString>("folderText");
+    QTest::addColumn<QString>("busyText");
+    QTest::newRow("German") << 0 << "Der Ordner \"%1\" für die PDF-Dateien kann nicht angelegt werden."
+                            << "Ein Druckauftrag läuft bereits.";
+    QTest::newRow("English") << 1 << "The folder \"%1\" for the PDF files cannot be created."
+                             << "A print job is already in progress.";
+    QTest::newRow("French") << 2 << "Impossible de créer le dossier \"%1\" pour les fichiers PDF."
+                            << "Un travail d'impression est déjà en cours.";
+    QTest::newRow("Dutch") << 3 << "De map \"%1\" voor de PDF-bestanden kan niet worden aangemaakt."
+                           << "Er loopt al een afdruktaak.";
+}
+
+void TstPrinter::errorTextsInEveryLanguage()
+{
+    QFETCH(int, language);
+    QFETCH(QString, folderText);
+    QFETCH(QString, busyText);
+    useDeliveredTable(language);
+    const int rows = TranslationRowCount();
+
+    const QString blocker = m_dir->filePath(QStringLiteral("blocker"));
+    QFile f(blocker);
+    QVERIFY(f.open(QIODevice::WriteOnly));
+    f.close();
+    TPrinter::setPdfOutputFolder(blocker + QStringLiteral("/out"));
+    TPrinter &p = Printer();
+    QCOMPARE(printerErrorOf([&p] { p.beginDoc(); }), folderText.arg(blocker + QStringLiteral("/out/")));
+
+    TPrinter::setPdfOutputFolder(m_dir->path());
+    p.beginDoc();
+    QCOMPARE(printerErrorOf([&p] { p.beginDoc(); }), busyText);
+    p.abortDoc();
+    // Both sentences were in the table: nothing was added to it.
+    QCOMPARE(TranslationRowCount(), rows);
+}
+
+void TstPrinter::everyPrinterSentenceIsTranslated()
+{
+    QStringList missing;
+    for (int language = 1; language <= 3; ++language) {
+        useDeliveredTable(language);
+        const int rows = TranslationRowCount();
+        for (const char *sentence : PrinterText::All) {
+            const QString german = QString::fromUtf8(sentence);
+            const QString shown = TranslateText(german);
+            // A translation keeps the place of the name it is given.
+            if (shown == german || shown.count(QStringLiteral("%1")) != german.count(QStringLiteral("%1")))
+                missing << QStringLiteral("%1: %2 -> %3").arg(language).arg(german, shown);
+        }
+        QCOMPARE(TranslationRowCount(), rows);
+    }
+    QVERIFY2(missing.isEmpty(), qPrintable(missing.join(QLatin1Char('\n'))));
 }
 
 KUVERTINO_GUI_TEST_MAIN(TstPrinter)

@@ -5,6 +5,7 @@
 #include "controls/FilenameEdit.h"
 #include "controls/Memo.h"
 #include "controls/RxSpinEdit.h"
+#include "print/Printer.h"
 #include "shell/AboutBoxUnit.h"
 #include "shell/MainUnit.h"
 #include "translate/TranslateFUnit.h"
@@ -394,6 +395,10 @@ private slots:
                 emptyEnglish << row.value(0);
         }
         QVERIFY2(emptyEnglish.isEmpty(), qPrintable(emptyEnglish.join(" | ")));
+        // A printer error's sentence is in the table too (a missing one would be added below).
+        QStringList printerTexts;
+        for (const char *sentence : PrinterText::All)
+            printerTexts << TranslateText(QString::fromUtf8(sentence));
         QStringList added = germanColumn(readTable(tablePath())).mid(delivered.size());
         added.removeAll(yearLine());
         QVERIFY2(added.isEmpty(), qPrintable(QStringLiteral("new German texts: ") + added.join(" | ")));
@@ -413,6 +418,8 @@ private slots:
                 collectTexts(o, check);
         }
         check(QStringLiteral("title"), Application->Title);
+        for (const QString &text : printerTexts)
+            check(QStringLiteral("printer"), text);
         for (int n : {1, 2, 6, 7, 8, 9, 10, 11, 12, 13, 29, 30, 31})
             check(QStringLiteral("message %1").arg(n), MessageText(n));
         QVERIFY2(stayedGerman.isEmpty(), qPrintable(stayedGerman.join(QLatin1Char('\n'))));
