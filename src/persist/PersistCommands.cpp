@@ -2,6 +2,8 @@
 // are read into a plain value and written back from one; the file format lives in SettingsFile.
 #include "AtomicFile.h"
 #include "BinaryIO.h"
+#include "DamagedCopy.h"
+#include "FastStateWrites.h"
 #include "ProgramDir.h"
 #include "SettingsFile.h"
 #include "SettingsFromControls.h"
@@ -164,11 +166,13 @@ void TMainForm::ffnen1Click()
 
 void TMainForm::SaveOptions()
 {
-    // Written after every change, once per record of a CSV load: a sync each time would cost far
-    // more than the write. A failed write or a killed program still keeps a whole file; a silent
-    // failure to create it is as with SaveOptionsFile.
-    writeOptionsFile(
-            *this, GetProgramDir(true) + QStringLiteral("options.dat"), TFileDurability::Fast, nullptr);
+    // Synced, except once per record inside a CSV load, where a sync each time would cost far more
+    // than the write and the load's end syncs. A failed write or a killed program still keeps a whole
+    // file; a silent failure to create it is as with SaveOptionsFile.
+    const TFileDurability durability = LastStateDurability();
+    if (durability != TFileDurability::Synced)
+        NoteFastStateWrite();
+    writeOptionsFile(*this, GetProgramDir(true) + QStringLiteral("options.dat"), durability, nullptr);
 }
 
 void TMainForm::LoadOptions()
@@ -179,5 +183,11 @@ void TMainForm::LoadOptions()
         BildRandEd->setValue(BildRandEd->value() / MmPerInch);
         BildBreiteEd->setValue(BildBreiteEd->value() / MmPerInch);
     }
-    LoadOptionsFile(GetProgramDir(false) + QStringLiteral("options.dat"));
+    const QString fname = GetProgramDir(false) + QStringLiteral("options.dat");
+    try {
+        LoadOptionsFile(fname);
+    } catch (const EInOutError &e) {
+        // The next write of the last state replaces the damaged file: what it held is kept aside first.
+        throw EInOutError(DamagedFileReport(fname, e.message(), KeepDamagedCopy(fname)));
+    }
 }

@@ -5,6 +5,7 @@
 #include "RunResume.h"
 
 #include "controls/Memo.h"
+#include "persist/FastStateWrites.h"
 #include "persist/FormStorage.h"
 #include "shell/Dialogs.h"
 #include "shell/MainUnit.h"
@@ -158,6 +159,10 @@ void runCsvFile(TMainForm &form, CsvRun run)
     QElapsedTimer sinceUpdate;
     sinceUpdate.start();
 
+    // Each record's write of the last state is fast; the run's end writes it once more, synced.
+    std::optional<FastStateWrites> stateWrites;
+    if (run == CsvRun::List)
+        stateWrites.emplace(form);
     PrintProgress place;
     place.printedBefore = resumed ? resumed->printed : 0;
     place.total = resumed ? resumed->total : records;
@@ -210,6 +215,8 @@ void runCsvFile(TMainForm &form, CsvRun run)
     }
     progress.reset();
     progress.hide();
+    if (stateWrites)
+        stateWrites->finish();
     if (run == CsvRun::List)
         return;
 

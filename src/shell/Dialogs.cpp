@@ -1,6 +1,7 @@
 #include "Dialogs.h"
 
 #include "Components.h"
+#include "FontColorDialog.h"
 #include "print/Printer.h"
 
 #include <QApplication>
@@ -8,7 +9,6 @@
 #include <QDialog>
 #include <QFileDialog>
 #include <QFileInfo>
-#include <QFontDialog>
 #include <QMessageBox>
 #include <QPageSetupDialog>
 #include <QPrintDialog>
@@ -114,11 +114,11 @@ public:
 
     bool chooseFont(QWidget *parent, TFontRec &font) override
     {
-        bool ok = false;
-        const QFont chosen = QFontDialog::getFont(&ok, font.toQFont(), parent);
-        if (ok)
-            font.assignFrom(chosen);
-        return ok;
+        FontColorDialog dlg(font, parent);
+        if (dlg.exec() != QDialog::Accepted)
+            return false;
+        font = dlg.font();
+        return true;
     }
 
     bool printerSetup(QWidget *parent, TPrinter &printer) override

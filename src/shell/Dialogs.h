@@ -40,7 +40,8 @@ public:
                                             const QString &defaultExt,
                                             const QString &startPath = QString())
             = 0;
-    // Edits font in place; returns whether the user confirmed.
+    // Edits font in place, its colour included; returns whether the user confirmed (Cancel changes
+    // nothing).
     virtual bool chooseFont(QWidget *parent, TFontRec &font) = 0;
     // The printer set-up dialog over the current printer (choice, paper, orientation).
     virtual bool printerSetup(QWidget *parent, TPrinter &printer) = 0;

@@ -24,8 +24,11 @@ struct TFontRec
 
     // The face, style and point size as a QFont (the point size may be overridden by the caller).
     QFont toQFont() const;
-    // The colour, resolving the system-colour form through the application palette.
+    // The colour as it shows on paper: a system colour takes its light-theme value whatever the
+    // desktop's theme (window text is black).
     QColor toQColor() const;
+    // A colour in the record's RGB form (red in the low byte, high byte 0).
+    static quint32 colorValue(const QColor &rgb);
     // Takes face, point size and style from a QFont, keeping charset, colour, pitch and ppi.
     void assignFrom(const QFont &font);
     // The default font: Arial, character height 15 pixels at 96 ppi (11 pt), ANSI, window text.

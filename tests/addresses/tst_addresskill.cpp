@@ -5,11 +5,14 @@
 
 #include "controls/BitBtnXP.h"
 #include "controls/Memo.h"
+#include "persist/SettingsFile.h"
 #include "print/ChooseAddressFUnit.h"
 #include "print/Printer.h"
 #include "shell/MainUnit.h"
 
 #include <QApplication>
+#include <QElapsedTimer>
+#include <QFile>
 #include <QProcess>
 #include <QTreeWidget>
 #include <QtTest>
@@ -43,10 +46,19 @@ int childMain(int argc, char *argv[])
         MainForm->Memo1->setText(
                 QString::fromUtf8(argv[3]).replace(QStringLiteral("|"), QStringLiteral("\r\n")));
         MainForm->SaveInListBtn->click();
+    } else if (step == QLatin1String("csv")) {
+        // A list run over the file named; the parent kills it on the way.
+        auto scripted = std::make_unique<ScriptedDialogs>();
+        scripted->fileAnswers.enqueue(QString::fromLocal8Bit(argv[3]));
+        SetDialogs(std::move(scripted));
+        std::printf("running\n");
+        std::fflush(stdout);
+        MainForm->CSVDateiinAdresslisteladen1Click();
     } else if (step == QLatin1String("delete")) {
         ChooseAddressForm->ListView1->topLevelItem(0)->setSelected(true);
         ChooseAddressForm->BitBtn3->click();
     }
+    std::printf("messages %d\n", int(static_cast<ScriptedDialogs &>(Dialogs()).messages.size()));
     std::printf("ready %d\n", int(ChooseAddressForm->addresses().size()));
     std::fflush(stdout);
     return app.exec();
@@ -59,14 +71,21 @@ class TestAddressKill : public QObject
     Q_OBJECT
     QString m_self;
 
-    // Runs one step in a child, kills it when it is done, and returns the items it read at start.
-    QStringList step(const QStringList &args, int *countAfter = nullptr)
+    void startChild(QProcess &p, const QStringList &args)
     {
-        QProcess p;
         QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
         env.insert(QStringLiteral("QT_QPA_PLATFORM"), QStringLiteral("offscreen"));
         p.setProcessEnvironment(env);
         p.start(m_self, QStringList{QStringLiteral("--child")} + args);
+    }
+
+    QString optionsDat() const { return TestEnv->settingsFolder() + QStringLiteral("options.dat"); }
+
+    // Runs one step in a child, kills it when it is done, and returns the items it read at start.
+    QStringList step(const QStringList &args, int *countAfter = nullptr, int *messages = nullptr)
+    {
+        QProcess p;
+        startChild(p, args);
         if (!p.waitForStarted())
             return {QStringLiteral("<no start>")};
         QByteArray out;
@@ -85,6 +104,8 @@ class TestAddressKill : public QObject
                 items << QString::fromLocal8Bit(l.mid(5));
             else if (l.startsWith("ready ") && countAfter)
                 *countAfter = l.mid(6).toInt();
+            else if (l.startsWith("messages ") && messages)
+                *messages = l.mid(9).toInt();
         }
         if (!out.contains("ready "))
             items << QStringLiteral("<child did not finish: %1>")
@@ -116,6 +137,53 @@ private slots:
         QCOMPARE(after, 2);
         QCOMPARE(step({QStringLiteral("dump")}),
                  (QStringList{"Herrn\\r\\nDr. Meier\\r\\n12345 Berlin", "Zweite"}));
+    }
+
+    // A list run killed half-way: every record stored before the kill is there at the next start, in
+    // order, and the file the run left is a whole one (as is every state of it seen on the way).
+    void listRunKilledLosesNothingStored()
+    {
+        QFile::remove(optionsDat());
+        const int lines = 5000;
+        const QString csv = TestEnv->path(QStringLiteral("adressen.csv"));
+        {
+            QFile f(csv);
+            QVERIFY(f.open(QIODevice::WriteOnly));
+            for (int i = 1; i <= lines; ++i)
+                f.write("Firma " + QByteArray::number(i) + ";Weg " + QByteArray::number(i) + "\r\n");
+        }
+        QProcess p;
+        startChild(p, {QStringLiteral("csv"), csv});
+        QVERIFY(p.waitForStarted());
+        int seen = 0;
+        QStringList damaged;
+        QElapsedTimer waited;
+        waited.start();
+        while (seen < 300 && waited.elapsed() < 120000 && p.state() == QProcess::Running) {
+            p.waitForReadyRead(10);
+            p.readAllStandardOutput();
+            QFile f(optionsDat());
+            if (!f.open(QIODevice::ReadOnly))
+                continue;
+            const TSettingsReadResult r = ReadSettingsFile(f);
+            if (r.error)
+                damaged << QStringLiteral("%1 bytes: %2").arg(f.size()).arg(*r.error);
+            else
+                seen = qMax(seen, int(r.values.addresses.size()));
+        }
+        p.kill();
+        p.waitForFinished();
+        QVERIFY2(damaged.isEmpty(), qPrintable(damaged.join(QStringLiteral("; "))));
+        QVERIFY2(seen >= 300, qPrintable(QString::number(seen)));
+
+        int messages = -1;
+        const QStringList items = step({QStringLiteral("dump")}, nullptr, &messages);
+        QCOMPARE(messages, 0);
+        QVERIFY2(items.size() >= seen, qPrintable(QStringLiteral("%1 < %2").arg(items.size()).arg(seen)));
+        // Killed on the way, not after the end.
+        QVERIFY(items.size() < lines);
+        for (int i = 0; i < items.size(); ++i)
+            QCOMPARE(items.at(i), QStringLiteral("Firma %1\\r\\nWeg %1\\r\\n").arg(i + 1));
     }
 };
 

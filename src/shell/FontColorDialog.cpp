@@ -1,0 +1,88 @@
+#include "FontColorDialog.h"
+
+#include "translate/translateunit.h"
+
+#include <QColorDialog>
+#include <QDialogButtonBox>
+#include <QFontDialog>
+#include <QHBoxLayout>
+#include <QPainter>
+#include <QPixmap>
+#include <QPushButton>
+#include <QVBoxLayout>
+
+FontColorDialog::FontColorDialog(const TFontRec &font, QWidget *parent)
+    : QDialog(parent)
+    , m_font(font)
+    , m_color(font.toQColor())
+    , m_fontChoice(new QFontDialog(this))
+    , m_colorButton(new QPushButton(TranslateText(QStringLiteral("Farbe...")), this))
+{
+    setObjectName(QStringLiteral("FontColorDialog"));
+    setWindowTitle(TranslateText(QStringLiteral("Schriftart")));
+
+    // The toolkit's dialog as a plain widget of this one: its own buttons give way to ours.
+    m_fontChoice->setWindowFlags(Qt::Widget);
+    m_fontChoice->setOptions(QFontDialog::NoButtons | QFontDialog::DontUseNativeDialog);
+    m_fontChoice->setSizeGripEnabled(false);
+    m_fontChoice->setCurrentFont(font.toQFont());
+    // Escape or Enter inside it end it as a dialog of its own; they end this one instead.
+    connect(m_fontChoice, &QDialog::finished, this, &QDialog::done);
+
+    m_colorButton->setObjectName(QStringLiteral("FontColorButton"));
+    connect(m_colorButton, &QPushButton::clicked, this, &FontColorDialog::chooseColor);
+
+    auto *buttons = new QDialogButtonBox(QDialogButtonBox::Ok | QDialogButtonBox::Cancel, this);
+    buttons->button(QDialogButtonBox::Ok)->setText(TranslateText(QStringLiteral("OK")));
+    buttons->button(QDialogButtonBox::Cancel)->setText(TranslateText(QStringLiteral("Abbrechen")));
+    connect(buttons, &QDialogButtonBox::accepted, this, &QDialog::accept);
+    connect(buttons, &QDialogButtonBox::rejected, this, &QDialog::reject);
+
+    auto *row = new QHBoxLayout;
+    row->addWidget(m_colorButton);
+    row->addStretch(1);
+    row->addWidget(buttons);
+    auto *layout = new QVBoxLayout(this);
+    layout->addWidget(m_fontChoice, 1);
+    layout->addLayout(row);
+    showColor();
+}
+
+TFontRec FontColorDialog::font() const
+{
+    TFontRec result = m_font;
+    result.assignFrom(m_fontChoice->currentFont());
+    if (m_colorChosen)
+        result.color = TFontRec::colorValue(m_color);
+    return result;
+}
+
+void FontColorDialog::setColor(const QColor &c)
+{
+    if (!c.isValid())
+        return;
+    m_color = c.toRgb();
+    m_colorChosen = true;
+    showColor();
+}
+
+void FontColorDialog::chooseColor()
+{
+    const QColor chosen = QColorDialog::getColor(m_color, this, TranslateText(QStringLiteral("Textfarbe")));
+    // The colour dialog's Cancel gives an invalid colour and keeps the one there was.
+    setColor(chosen);
+}
+
+void FontColorDialog::showColor()
+{
+    const int side = qMax(12, m_colorButton->fontMetrics().height() - 2);
+    QPixmap swatch(side, side);
+    swatch.fill(m_color);
+    {
+        QPainter p(&swatch);
+        p.setPen(Qt::gray);
+        p.drawRect(0, 0, side - 1, side - 1);
+    }
+    m_colorButton->setIcon(QIcon(swatch));
+    m_colorButton->setIconSize(swatch.size());
+}
