@@ -117,7 +117,12 @@ void AppendUtf16(QByteArray &bytes, QStringView units)
     if (units.isEmpty())
         return;
     const qsizetype at = bytes.size();
-    bytes.resize(at + 2 * units.size());
+    const qsizetype size = at + 2 * units.size();
+    // resize() alone takes exactly what is asked for, so a file built text by text would be copied
+    // once per text: grow the capacity by doubling instead.
+    if (size > bytes.capacity())
+        bytes.reserve(std::max(size, 2 * bytes.capacity()));
+    bytes.resize(size);
     qToLittleEndian<quint16>(units.utf16(), units.size(), bytes.data() + at);
 }
 

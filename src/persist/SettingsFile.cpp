@@ -18,7 +18,13 @@ void WriteSettingsFile(QIODevice &file, const TEnvelopeSettings &settings)
 
 QByteArray SettingsFileBytes(const TEnvelopeSettings &s)
 {
+    // The address list makes up nearly all of the file and is written after every stored entry:
+    // room for all of it at once, so its bytes are copied once.
+    qsizetype addressBytes = 0;
+    for (const QString &a : s.addresses)
+        addressBytes += 4 + 2 * a.size();
     QByteArray bytes;
+    bytes.reserve(addressBytes + 4096);
     for (const QString *text : {&s.recipient, &s.sender, &s.pictureFile})
         AppendWideRecord(bytes, *text);
     for (const double length : {s.margin, s.pictureMargin, s.pictureWidth})
