@@ -93,8 +93,8 @@ QPoint ShiftInPixels(const PrinterCalibration &calibration, int dpi)
 void ApplyPrintShift(QPainter &painter, const PrinterCalibration &calibration, int dpi)
 {
     const QPoint shift = ShiftInPixels(calibration, dpi);
-    if (shift.isNull())
-        return;
+    // Set also without a shift: the printer's paint engine outlives the painter and would otherwise
+    // keep the previous job's shift for a job whose painter never changes its transform.
     const QRect window = painter.window();
     painter.setViewport(window.translated(shift));
 }
@@ -121,6 +121,7 @@ void DrawPrintableBorder(QPainter &painter, const QRect &printable)
     painter.setPen(pen);
     painter.setBrush(Qt::NoBrush);
     painter.setRenderHint(QPainter::Antialiasing, false);
-    painter.drawRect(printable);
+    // A one-pixel outline of a QRect covers one more pixel to the right and below.
+    painter.drawRect(printable.adjusted(0, 0, -1, -1));
     painter.restore();
 }

@@ -105,6 +105,7 @@ private:
     void choosePaper(int format);
     // Prints the envelope (or the test page) on the current printer and returns the job at 300 dpi.
     QImage printAndRender(bool testPage = false);
+    QImage printAndRenderAsPrinted(bool testPage);
     QString cupsPdfFileOf(int jobId) const;
 
     std::unique_ptr<ScriptedDialogsGuard> m_dialogs;
@@ -182,7 +183,21 @@ QString TstCalibrationCups::cupsPdfFileOf(int jobId) const
     return QString();
 }
 
+// The service hands a landscape page over as the paper lies in the printer, turned a quarter: turn it
+// back so that the image's top-left corner is the page's.
+QImage asLandscapeIfPaperIs(const QImage &page)
+{
+    if (page.isNull() || !Printer().isLandscape() || page.width() >= page.height())
+        return page;
+    return page.transformed(QTransform().rotate(90));
+}
+
 QImage TstCalibrationCups::printAndRender(bool testPage)
+{
+    return asLandscapeIfPaperIs(printAndRenderAsPrinted(testPage));
+}
+
+QImage TstCalibrationCups::printAndRenderAsPrinted(bool testPage)
 {
     TPrinter &printer = Printer();
     const int jobsBefore = m_received.size();
@@ -255,6 +270,12 @@ void TstCalibrationCups::envelopeLandsWhereItShould()
     Printer().setCalibration(PrinterCalibration());
     choosePaper(format);
     const QMarginsF border = Printer().unprintableMarginsMM();
+    qInfo("border %s: %.3f, %.3f, %.3f, %.3f mm",
+          QTest::currentDataTag(),
+          border.left(),
+          border.top(),
+          border.right(),
+          border.bottom());
     QVERIFY2(border.left() > 1 && border.top() > 1,
              qPrintable(QStringLiteral("border %1, %2 mm").arg(border.left()).arg(border.top())));
 
@@ -278,7 +299,11 @@ void TstCalibrationCups::envelopeLandsWhereItShould()
         QVERIFY2(!page.isNull(), way.name);
         // The job's page is the whole paper in every way.
         QVERIFY2(SameMm(QSizeF(pxToMm(page.width()), pxToMm(page.height())), Printer().paperSizeMM(), 1.0),
-                 way.name);
+                 qPrintable(QStringLiteral("%1: page %2 x %3 mm, paper %4")
+                                    .arg(QLatin1String(way.name))
+                                    .arg(pxToMm(page.width()))
+                                    .arg(pxToMm(page.height()))
+                                    .arg(MmText(Printer().paperSizeMM()))));
         const QPointF got = inkTopLeftMm(page);
         const QPointF error = got - way.expected;
         qInfo("placement %s, %s: error across %.3f mm, down %.3f mm",
