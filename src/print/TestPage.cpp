@@ -59,11 +59,12 @@ void DrawTestPage(QPainter &painter, const TestPageLayout &l)
     };
 
     // Across: ticks hang from the printable area's top edge and stand on its bottom edge, each at its
-    // distance from the paper's left edge; the middle centimetres carry their number.
+    // distance from the paper's left edge; the centimetres carry their number, except at the corners where
+    // the other rulers' numbers stand.
     for (int x = int(std::ceil(m.left())); x <= int(std::floor(w - m.right())); ++x) {
         line(x, m.top(), x, m.top() + tick(x));
         line(x, h - m.bottom(), x, h - m.bottom() - tick(x));
-        if (x % 10 == 0 && x > 0) {
+        if (x % 10 == 0 && x >= m.left() + 5 && x <= w - m.right() - 5) {
             label({double(x), m.top() + 7.5}, x);
             label({double(x), h - m.bottom() - 7.5}, x);
         }
@@ -72,7 +73,7 @@ void DrawTestPage(QPainter &painter, const TestPageLayout &l)
     for (int y = int(std::ceil(m.top())); y <= int(std::floor(h - m.bottom())); ++y) {
         line(m.left(), y, m.left() + tick(y), y);
         line(w - m.right(), y, w - m.right() - tick(y), y);
-        if (y % 10 == 0 && y > 0) {
+        if (y % 10 == 0 && y >= m.top() + 5 && y <= h - m.bottom() - 5) {
             label({m.left() + 8.5, double(y)}, y);
             label({w - m.right() - 8.5, double(y)}, y);
         }
