@@ -1,16 +1,20 @@
 #include "ChooseAddressFUnit.h"
+#include "PrintRun.h"
 
 #include "controls/BitBtnXP.h"
 #include "controls/Memo.h"
 #include "persist/FormStorage.h"
+#include "shell/Dialogs.h"
 #include "shell/LineBreaks.h"
 #include "shell/MainUnit.h"
+#include "translate/translateunit.h"
 
 #include <QApplication>
 #include <QHBoxLayout>
 #include <QHeaderView>
 #include <QKeyEvent>
 #include <QPlainTextEdit>
+#include <QRegularExpression>
 #include <QStyle>
 #include <QTreeWidget>
 #include <QVBoxLayout>
@@ -342,15 +346,39 @@ void TChooseAddressForm::BitBtn3Click()
 void TChooseAddressForm::BitBtn4Click()
 {
     const int n = ListView1->topLevelItemCount();
-    for (int i = 0; i < n; ++i) {
-        // The list may have been shortened while a job was being handed over.
-        QTreeWidgetItem *item = ListView1->topLevelItem(i);
-        if (!item)
-            break;
-        if (!item->isSelected())
-            continue;
-        MainForm->Memo1->setText(addressOf(item));
-        MainForm->Drucken1Click();
+    int marked = 0;
+    for (int i = 0; i < n; ++i)
+        marked += ListView1->topLevelItem(i)->isSelected() ? 1 : 0;
+    TPrintRun run(this, marked);
+    QString address;
+    try {
+        for (int i = 0; i < n; ++i) {
+            // The list may have been shortened while a job was being handed over.
+            QTreeWidgetItem *item = ListView1->topLevelItem(i);
+            if (!item)
+                break;
+            if (!item->isSelected())
+                continue;
+            address = addressOf(item);
+            MainForm->Memo1->setText(address);
+            MainForm->Drucken1Click();
+        }
+    } catch (const EKuvertinoError &e) {
+        // Where it stopped: the address whose envelope was not printed.
+        static const QRegularExpression lineBreak(QStringLiteral("\r\n|\r|\n"));
+        const QString where
+                = TranslateText(
+                          QStringLiteral("Der Druck der markierten Adressen wurde nach %1 von %2 Umschlägen "
+                                         "beendet."))
+                          .arg(run.printed())
+                          .arg(marked)
+                  + QLatin1Char('\n')
+                  + TranslateText(QStringLiteral("Nicht gedruckt ab: „%1“."))
+                            .arg(address.section(lineBreak, 0, 0));
+        if (dynamic_cast<const EPrintCancelled *>(&e))
+            Dialogs().messageBox(this, where, QString(), TMsgIcon::Information, TMsgButtons::Ok);
+        else
+            ShowErrorReport(e.message() + QStringLiteral("\n\n") + where);
     }
 }
 

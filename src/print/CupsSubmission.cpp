@@ -36,6 +36,19 @@ CupsSubmissionResult SubmitCupsJob(const CupsJob &job)
     return result;
 }
 
+std::optional<bool> CupsQueueAcceptsJobs(const QString &queue)
+{
+    cups_dest_t *dest = cupsGetNamedDest(CUPS_HTTP_DEFAULT, queue.toLocal8Bit().constData(), nullptr);
+    if (!dest)
+        return std::nullopt;
+    const char *accepting = cupsGetOption("printer-is-accepting-jobs", dest->num_options, dest->options);
+    std::optional<bool> result;
+    if (accepting)
+        result = qstrcmp(accepting, "true") == 0;
+    cupsFreeDests(1, dest);
+    return result;
+}
+
 QList<CupsJobOption>
 CupsJobOptions(const QPageLayout &layout, QPrinter::DuplexMode duplex, const QStringList &chosen)
 {

@@ -9,6 +9,8 @@
 
 #include <cups/cups.h>
 
+#include <optional>
+
 class QPageLayout;
 
 // Handing a drawn job to the print service (CUPS) ourselves: Qt's own submission drops the service's
@@ -51,6 +53,10 @@ struct CupsSubmissionResult
 
 // Hands job to the print service and reports what it answered; never throws.
 CupsSubmissionResult SubmitCupsJob(const CupsJob &job);
+
+// Whether the queue accepts jobs ("printer-is-accepting-jobs"); nullopt when the service cannot say.
+// Tells the scheduler's full job list (a generic "not possible") from a queue that rejects jobs.
+std::optional<bool> CupsQueueAcceptsJobs(const QString &queue);
 
 // The options that carry a page's paper, sides and orientation to the service, followed by the
 // name/value pairs chosen in the set-up dialog (an odd last name is dropped).

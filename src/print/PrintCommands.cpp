@@ -1,6 +1,7 @@
 #include "PrintCommands.h"
 
 #include "KopienFUnit.h"
+#include "PrintRun.h"
 #include "Printer.h"
 #include "controls/RxSpinEdit.h"
 #include "shell/Dialogs.h"
@@ -12,6 +13,7 @@
 
 #include <algorithm>
 #include <cmath>
+#include <optional>
 
 bool UsePortraitRenderer(int width, int height)
 {
@@ -27,6 +29,10 @@ int CopyCountFromValue(double value)
 
 void TMainForm::Drucken1Click()
 {
+    // Alone, an envelope is a run of one: it too can wait for a full print service, and be cancelled.
+    std::optional<TPrintRun> single;
+    if (!TPrintRun::current())
+        single.emplace(this, 1);
     TPrinter &printer = Printer();
     // The resolution is taken before the job starts, the page size once it has begun.
     const int dpi = printer.resolutionX();
@@ -45,6 +51,7 @@ void TMainForm::Drucken1Click()
         throw;
     }
     printer.endDoc();
+    TPrintRun::current()->envelopePrinted();
 }
 
 void TMainForm::Druckereinrichten1Click()
@@ -65,7 +72,19 @@ void TMainForm::MehrereKopiendrucken1Click()
     if (Dialogs().execModal(KopienForm) != QDialog::Accepted)
         return;
     const int n = CopyCountFromValue(KopienForm->CopiesEd->textValue());
+    TPrintRun run(this, n);
     // Each copy is a job of its own; an error ends the run at that copy.
-    for (int i = 0; i < n; ++i)
-        Drucken1Click();
+    try {
+        for (int i = 0; i < n; ++i)
+            Drucken1Click();
+    } catch (const EPrintCancelled &) {
+        Dialogs().messageBox(
+                this,
+                TranslateText(QStringLiteral("Der Druck wurde nach %1 von %2 Umschlägen beendet."))
+                        .arg(run.printed())
+                        .arg(n),
+                QString(),
+                TMsgIcon::Information,
+                TMsgButtons::Ok);
+    }
 }

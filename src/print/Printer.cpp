@@ -1,5 +1,7 @@
 #include "Printer.h"
 
+#include "PrintRun.h"
+
 #include "shell/Errors.h"
 #include "translate/translateunit.h"
 
@@ -379,7 +381,17 @@ void TPrinter::endDoc()
     submission.title = m_title;
     submission.options = CupsJobOptions(
             m_printer->pageLayout(), m_printer->duplex(), SetupDialogCupsOptions(*m_printer));
-    const CupsSubmissionResult answer = SubmitCupsJob(submission);
+    // A full or busy service is waited for, and the same drawn job handed over again.
+    CupsSubmissionResult answer;
+    const TRetryResult retried = SubmitWithRetry(
+            [&] {
+                answer = SubmitCupsJob(submission);
+                return TSubmitAnswer{answer.jobId, int(answer.status), answer.serviceText};
+            },
+            [&] { return CupsQueueAcceptsJobs(submission.queue); },
+            [](int pauseMs) { return WaitForPrinter(pauseMs); });
+    if (retried.end == TSubmitEnd::Cancelled)
+        throw EPrintCancelled();
     if (!answer.accepted())
         throw EPrinterError(printerMessage(PrinterText::JobRefused, submission.queue, answer.serviceText));
     m_lastJobId = answer.jobId;

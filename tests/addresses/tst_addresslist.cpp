@@ -293,6 +293,11 @@ private slots:
         TPrinter::setPdfOutputFolder(TestEnv->pdfFolder());
         QCOMPARE(dialogs().messages.size(), 1);
         QCOMPARE(dialogs().messages[0].icon, TMsgIcon::Error);
+        // The printer's words, then where the run stopped.
+        QVERIFY2(dialogs().messages[0].text.endsWith(QStringLiteral(
+                         "\n\nDer Druck der markierten Adressen wurde nach 0 von 2 Umschlägen beendet.\n"
+                         "Nicht gedruckt ab: „A“.")),
+                 qPrintable(dialogs().messages[0].text));
         QCOMPARE(MainForm->Memo1->text(), QStringLiteral("A"));
     }
 
@@ -588,12 +593,17 @@ private slots:
         dialogs().fileAnswers.enqueue(writeFile(QStringLiteral("serie.csv"),
                                                 "\"Anton\";\"Weg 1\"\n\nBerta;Weg 2\r\nCäsar;Weg 3\n"));
         MainForm->CSVImportieren1->trigger();
-        QCOMPARE(dialogs().messages.size(), 1);
-        QCOMPARE(dialogs().messages[0].text, MessageText(6));
-        QCOMPARE(dialogs().messages[0].text, QStringLiteral("Um den Druck zu beginnen, klicken Sie auf Ok."));
-        QCOMPARE(dialogs().messages[0].caption, QStringLiteral("Seriendruck"));
-        QCOMPARE(dialogs().messages[0].icon, TMsgIcon::Information);
-        QCOMPARE(dialogs().messages[0].buttons, TMsgButtons::OkCancel);
+        QVERIFY(dialogs().messages.isEmpty());
+        QCOMPARE(dialogs().runQuestions.size(), 1);
+        const TRunQuestion &q = dialogs().runQuestions[0];
+        QCOMPARE(q.text, MessageText(6));
+        QCOMPARE(q.text, QStringLiteral("Um den Druck zu beginnen, klicken Sie auf Ok."));
+        QCOMPARE(q.caption, QStringLiteral("Seriendruck"));
+        QCOMPARE(q.countText, QStringLiteral("Umschläge: %1"));
+        QCOMPARE(q.records, 3);
+        QCOMPARE(q.firstRecord, (QStringList{"Anton", "Weg 1"}));
+        QCOMPARE(q.recordsAfterHeader, 2);
+        QCOMPARE(q.firstRecordAfterHeader, (QStringList{"Berta", "Weg 2"}));
         const QStringList files = printedFiles();
         QCOMPARE(files.size(), 3);
         QVERIFY(pdfText(files[0]).contains(QStringLiteral("Anton")));
@@ -606,10 +616,11 @@ private slots:
     void printRunCancelled()
     {
         dialogs().fileAnswers.enqueue(writeFile(QStringLiteral("serie.csv"), "A\nB\nC\n"));
-        dialogs().messageAnswers.enqueue(TMsgResult::Cancel);
+        dialogs().runAnswers.enqueue(TRunAnswer{false, false});
         MainForm->Memo1->setText(QStringLiteral("vorher"));
         MainForm->CSVImportieren1Click();
-        QCOMPARE(dialogs().messages.size(), 1);
+        QCOMPARE(dialogs().runQuestions.size(), 1);
+        QVERIFY(dialogs().messages.isEmpty());
         QVERIFY(printedFiles().isEmpty());
         QCOMPARE(MainForm->Memo1->text(), QStringLiteral("vorher"));
     }
@@ -663,9 +674,14 @@ private slots:
         dialogs().fileAnswers.enqueue(csv);
         MainForm->CSVImportieren1->trigger();
         TPrinter::setPdfOutputFolder(TestEnv->pdfFolder());
-        // The confirmation, then one error report: the run stopped at the first line.
-        QCOMPARE(dialogs().messages.size(), 2);
-        QCOMPARE(dialogs().messages[1].icon, TMsgIcon::Error);
+        // After the confirmation one error report: the run stopped at the first line, and says so.
+        QCOMPARE(dialogs().runQuestions.size(), 1);
+        QCOMPARE(dialogs().messages.size(), 1);
+        QCOMPARE(dialogs().messages[0].icon, TMsgIcon::Error);
+        QVERIFY2(dialogs().messages[0].text.endsWith(
+                         QStringLiteral("\n\nDer Seriendruck wurde nach 0 von 3 Umschlägen beendet.\n"
+                                        "Nächster Datensatz: Zeile 1, „A“.")),
+                 qPrintable(dialogs().messages[0].text));
         QCOMPARE(MainForm->Memo1->text(), QStringLiteral("A\r\n"));
         QCOMPARE(openFds(), before);
         QVERIFY(!MainForm->findChild<QProgressDialog *>());

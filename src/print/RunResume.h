@@ -1,0 +1,45 @@
+#pragma once
+
+#include <QString>
+
+#include <optional>
+
+class QFileInfo;
+class QSettings;
+
+// Which file a stopped print run read: a file changed since then is another file.
+struct TCsvFileIdentity
+{
+    QString path; // absolute
+    qint64 size = 0;
+    qint64 modifiedMs = 0; // modification time, milliseconds since the epoch (UTC)
+
+    static TCsvFileIdentity of(const QFileInfo &info);
+    bool operator==(const TCsvFileIdentity &) const = default;
+};
+
+// Where a print run over a file stopped early.
+struct TResumePlace
+{
+    int nextLine = 0;         // line number (from 1) of the first record not printed
+    int printed = 0;          // envelopes handed to the printer in that run
+    int total = 0;            // envelopes the run was to print
+    QString firstAddressLine; // the next record's first line, to name it in the question
+};
+
+// The places of stopped runs, kept in the per-user settings store under one group, one entry per file
+// path. Only the newest MaxEntries entries are kept; an entry whose file changed is never returned.
+class TResumeStore
+{
+public:
+    static constexpr int MaxEntries = 20;
+
+    explicit TResumeStore(QSettings &store);
+
+    std::optional<TResumePlace> find(const TCsvFileIdentity &file) const;
+    void save(const TCsvFileIdentity &file, const TResumePlace &place);
+    void forget(const TCsvFileIdentity &file);
+
+private:
+    QSettings &m_store;
+};
