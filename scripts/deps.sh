@@ -5,7 +5,7 @@ packages=(
     cmake ninja-build g++ pkg-config
     qt6-base-dev qt6-svg-dev qt6-image-formats-plugins qt6-translations-l10n
     fonts-liberation fonts-dejavu-core
-    libpoppler-qt6-dev poppler-utils
+    libpoppler-qt6-dev poppler-utils ghostscript
     cups cups-client cups-bsd printer-driver-cups-pdf libcups2-dev
     clang libclang-rt-dev
     desktop-file-utils appstream shared-mime-info dpkg-dev file groff-base

@@ -222,6 +222,21 @@ void TPrinter::syncSettingsFromPrinter()
     m_devMode.dmOrientation = layout.orientation() == QPageLayout::Landscape ? TDevMode::DMORIENT_LANDSCAPE
                                                                              : TDevMode::DMORIENT_PORTRAIT;
     m_devMode.dmFields |= TDevMode::DM_ORIENTATION | TDevMode::DM_PAPERSIZE;
+    // A printer chosen here or in the set-up dialog brings its own set-up along.
+    setCalibration(LoadCalibration(printerName()));
+}
+
+void TPrinter::setCalibration(const PrinterCalibration &calibration)
+{
+    m_calibration = calibration;
+    // The built-in printer has no border: its page is always the whole paper.
+    if (!m_builtIn && !printing())
+        m_printer->setFullPage(m_calibration.fromPaperEdge);
+}
+
+QMarginsF TPrinter::unprintableMarginsMM() const
+{
+    return m_printer->pageLayout().margins(QPageLayout::Millimeter);
 }
 
 int TPrinter::pageWidth() const
@@ -319,6 +334,7 @@ void TPrinter::beginDoc()
                     printerMessage(PrinterText::PdfFileNotWritten, QDir::toNativeSeparators(file), why));
         throw EPrinterError(printerMessage(PrinterText::PrinterCannotStart, m_printer->printerName()));
     }
+    ApplyPrintShift(*painter, m_calibration, m_printer->resolution());
     m_painter = std::move(painter);
 }
 

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "PrinterCalibration.h"
+
 #include <QList>
 #include <QPageSize>
 #include <QString>
@@ -90,6 +92,14 @@ public:
     QSizeF paperSizeMM() const;
     bool isLandscape() const;
 
+    // The current printer's own set-up (read from the settings store whenever a printer is chosen).
+    // Measured from the paper's edge, the page is the whole paper with its origin at the paper's
+    // corner; the shift moves every job that starts afterwards.
+    const PrinterCalibration &calibration() const { return m_calibration; }
+    void setCalibration(const PrinterCalibration &calibration);
+    // The paper's border the printer cannot print on, in millimetres, in the page's orientation.
+    QMarginsF unprintableMarginsMM() const;
+
     void setTitle(const QString &title);
     QString title() const;
 
@@ -118,6 +128,7 @@ private:
     std::unique_ptr<QPrinter> m_printer;
     std::unique_ptr<QPainter> m_painter;
     TDevMode m_devMode;
+    PrinterCalibration m_calibration;
     QString m_title;
     QString m_lastOutputFile;
     QString m_currentPdfFile;

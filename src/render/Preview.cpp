@@ -151,6 +151,12 @@ void TMainForm::PaintBox1Paint(QPaintEvent *event)
             PaintToCanvasHochformat(p, D, bw, bh, Z, false);
         else
             PaintToCanvas(p, D, bw, bh, Z, false);
+        // Measured from the paper's edge, the sheet is the whole paper: show where the printer stops.
+        if (printer.calibration().fromPaperEdge)
+            DrawPrintableBorder(p,
+                                PrintableRectInSheet(QSize(bw, bh),
+                                                     printer.paperSizeMM(),
+                                                     printer.unprintableMarginsMM()));
     }
     ++sheetDrawings;
     QPainter out(PaintBox1);

@@ -419,6 +419,8 @@ void TMainForm::createMenu()
     Druckereinrichten1
             = item(Datei1Menu, QStringLiteral("Druckereinrichten1"), QStringLiteral("Drucker einrichten..."));
     Druckereinrichten1->setIcon(BitBtn6->icon());
+    Druckerjustieren1
+            = item(Datei1Menu, QStringLiteral("Druckerjustieren1"), QStringLiteral("Drucker justieren..."));
     Drucken1 = item(Datei1Menu, QStringLiteral("Drucken1"), QStringLiteral("Drucken..."));
     Drucken1->setIcon(BitBtn7->icon());
     Drucken1->setShortcut(QKeySequence::Print);
@@ -474,6 +476,7 @@ void TMainForm::connectHandlers()
     on(Speichernunter1, &QAction::triggered, &TMainForm::Speichernunter1Click);
     on(BitBtn6, &QPushButton::clicked, &TMainForm::Druckereinrichten1Click);
     on(Druckereinrichten1, &QAction::triggered, &TMainForm::Druckereinrichten1Click);
+    on(Druckerjustieren1, &QAction::triggered, &TMainForm::Druckerjustieren1Click);
     on(BitBtn7, &QPushButton::clicked, &TMainForm::Drucken1Click);
     on(Drucken1, &QAction::triggered, &TMainForm::Drucken1Click);
     on(BitBtn8, &QPushButton::clicked, &TMainForm::Beenden1Click);

@@ -121,6 +121,7 @@ public:
     QAction *CSVDateiinAdresslisteladen1 = nullptr;
     QAction *N2 = nullptr;
     QAction *Druckereinrichten1 = nullptr;
+    QAction *Druckerjustieren1 = nullptr;
     QAction *Drucken1 = nullptr;
     QAction *MehrereKopiendrucken1 = nullptr;
     QAction *N3 = nullptr;
@@ -193,6 +194,7 @@ public:
     // --- Printing (print/PrintCommands.cpp)
     void Drucken1Click();
     void Druckereinrichten1Click();
+    void Druckerjustieren1Click();
     void MehrereKopiendrucken1Click();
 
     // --- Address list and CSV runs (print/AddressCommands.cpp, print/CsvCommands.cpp)

@@ -159,6 +159,7 @@ private slots:
                 "  CSVDateiinAdresslisteladen1=CSV Datei in Adressliste laden...",
                 "  N2=-",
                 "  Druckereinrichten1=Drucker einrichten...",
+                "  Druckerjustieren1=Drucker justieren...",
                 "  Drucken1=Drucken...",
                 "  MehrereKopiendrucken1=Mehrere Kopien drucken...",
                 "  N3=-",

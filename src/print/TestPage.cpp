@@ -1,0 +1,158 @@
+#include "TestPage.h"
+
+#include "Printer.h"
+#include "PrinterCalibration.h"
+#include "render/PaperFormats.h"
+#include "translate/translateunit.h"
+
+#include <QFont>
+#include <QLocale>
+#include <QPageLayout>
+#include <QPainter>
+#include <QPrinter>
+
+#include <cmath>
+
+namespace {
+
+double pixels(const TestPageLayout &l, double mm)
+{
+    return mm / MmPerInch * l.dpi;
+}
+
+QString mmNumber(double mm)
+{
+    return QLocale().toString(mm, 'f', 1);
+}
+
+} // namespace
+
+QPointF TestPagePoint(const TestPageLayout &layout, QPointF paperMm)
+{
+    return QPointF(pixels(layout, paperMm.x() - layout.pageOriginMm.x()),
+                   pixels(layout, paperMm.y() - layout.pageOriginMm.y()));
+}
+
+void DrawTestPage(QPainter &painter, const TestPageLayout &l)
+{
+    painter.save();
+    QPen pen(Qt::black);
+    pen.setWidthF(pixels(l, 0.15));
+    painter.setPen(pen);
+    painter.setBrush(Qt::NoBrush);
+    QFont font(QStringLiteral("DejaVu Sans"));
+    font.setPointSizeF(6);
+    painter.setFont(font);
+
+    const double w = l.paperMm.width();
+    const double h = l.paperMm.height();
+    const QMarginsF m = l.marginsMm;
+    auto line = [&](double x1, double y1, double x2, double y2) {
+        painter.drawLine(TestPagePoint(l, {x1, y1}), TestPagePoint(l, {x2, y2}));
+    };
+    auto tick = [](int mm) { return mm % 10 == 0 ? 5.0 : mm % 5 == 0 ? 3.5 : 2.0; };
+    auto label = [&](QPointF at, int mm) {
+        const QPointF p = TestPagePoint(l, at);
+        painter.drawText(QRectF(p.x() - pixels(l, 5), p.y() - pixels(l, 2), pixels(l, 10), pixels(l, 4)),
+                         Qt::AlignCenter,
+                         QString::number(mm));
+    };
+
+    // Across: ticks hang from the printable area's top edge and stand on its bottom edge, each at its
+    // distance from the paper's left edge; the centimetres carry their number, except at the corners where
+    // the other rulers' numbers stand.
+    for (int x = int(std::ceil(m.left())); x <= int(std::floor(w - m.right())); ++x) {
+        line(x, m.top(), x, m.top() + tick(x));
+        line(x, h - m.bottom(), x, h - m.bottom() - tick(x));
+        if (x % 10 == 0 && x >= m.left() + 5 && x <= w - m.right() - 5) {
+            label({double(x), m.top() + 7.5}, x);
+            label({double(x), h - m.bottom() - 7.5}, x);
+        }
+    }
+    // Down: the same along the left and right edges, measured from the paper's top edge.
+    for (int y = int(std::ceil(m.top())); y <= int(std::floor(h - m.bottom())); ++y) {
+        line(m.left(), y, m.left() + tick(y), y);
+        line(w - m.right(), y, w - m.right() - tick(y), y);
+        if (y % 10 == 0 && y >= m.top() + 5 && y <= h - m.bottom() - 5) {
+            label({m.left() + 8.5, double(y)}, y);
+            label({w - m.right() - 8.5, double(y)}, y);
+        }
+    }
+
+    // The crosshair: two 16 mm lines and a ring, centred on the point the text names.
+    const double c = TestPageCrossMm;
+    line(c - 8, c, c + 8, c);
+    line(c, c - 8, c, c + 8);
+    const QPointF centre = TestPagePoint(l, {c, c});
+    painter.drawEllipse(centre, pixels(l, 3), pixels(l, 3));
+
+    font.setPointSizeF(8);
+    painter.setFont(font);
+    const QPointF textTop = TestPagePoint(l, {c + 12, c - 6});
+    const double textWidth = pixels(l, std::max(20.0, w - m.right() - 12 - (c + 12)));
+    const QRectF textBox(textTop, QSizeF(textWidth, pixels(l, 40)));
+    painter.drawText(textBox, Qt::TextWordWrap, l.crossLine + u'\n' + l.infoLine);
+    painter.restore();
+}
+
+QString TestPageInfoLine(const QString &printerName,
+                         const QString &paperName,
+                         QSizeF paperMm,
+                         const PrinterCalibration &calibration)
+{
+    const QString printer = printerName.isEmpty() ? TranslateText(QStringLiteral("PDF-Datei")) : printerName;
+    const QString paper = QStringLiteral("%1 (%2 x %3 mm)")
+                                  .arg(paperName, mmNumber(paperMm.width()), mmNumber(paperMm.height()));
+    const QString mode = calibration.fromPaperEdge
+                                 ? TranslateText(QStringLiteral("vom Papierrand gemessen"))
+                                 : TranslateText(QStringLiteral("vom druckbaren Bereich gemessen"));
+    return TranslateText(
+                   QStringLiteral(
+                           "Drucker: %1; Papier: %2; Verschiebung: %3 mm nach rechts, %4 mm nach unten; %5"))
+            .arg(printer,
+                 paper,
+                 mmNumber(calibration.shiftAcrossMm),
+                 mmNumber(calibration.shiftDownMm),
+                 mode);
+}
+
+QString TestPageCrossLine()
+{
+    return TranslateText(QStringLiteral("Die Mitte des Kreuzes liegt %1 mm vom linken und %1 mm vom oberen "
+                                        "Papierrand."))
+            .arg(mmNumber(TestPageCrossMm));
+}
+
+void PrintTestPage(TPrinter &printer, const PrinterCalibration &calibration)
+{
+    const PrinterCalibration own = printer.calibration();
+    printer.setCalibration(calibration);
+    // The printer's own set-up comes back however the job ends.
+    struct Restore
+    {
+        TPrinter &printer;
+        PrinterCalibration calibration;
+        ~Restore()
+        {
+            if (printer.printing())
+                printer.abortDoc();
+            printer.setCalibration(calibration);
+        }
+    } restore{printer, own};
+
+    TestPageLayout layout;
+    layout.dpi = printer.resolutionX();
+    layout.paperMm = printer.paperSizeMM();
+    layout.marginsMm = printer.unprintableMarginsMM();
+    if (!calibration.fromPaperEdge && !printer.isBuiltInPdfPrinter())
+        layout.pageOriginMm = QPointF(layout.marginsMm.left(), layout.marginsMm.top());
+    const QPageLayout pageLayout = printer.qprinter().pageLayout();
+    layout.infoLine = TestPageInfoLine(
+            printer.printerName(), pageLayout.pageSize().name(), layout.paperMm, calibration);
+    layout.crossLine = TestPageCrossLine();
+
+    printer.setTitle(TranslateText(QStringLiteral("Testseite")));
+    printer.beginDoc();
+    DrawTestPage(printer.canvas(), layout);
+    printer.endDoc();
+}
