@@ -5,6 +5,7 @@
 #include "shell/Dialogs.h"
 #include "shell/Errors.h"
 #include "shell/MainUnit.h"
+#include "shell/ThemedIcon.h"
 #include "translate/translateunit.h"
 
 #include <QCheckBox>
@@ -49,11 +50,14 @@ CalibrationDialog::CalibrationDialog(const QString &printerName,
     ShiftDownEd = shiftField(calibration.shiftDownMm, QStringLiteral("ShiftDownEd"), this);
     TestPageBtn = new QPushButton(TranslateText(QStringLiteral("Testseite drucken")), this);
     TestPageBtn->setObjectName(QStringLiteral("TestPageBtn"));
+    TestPageBtn->setIcon(ThemedIcon("document-print", QStyle::SP_FileIcon));
     OkBtn = new QPushButton(TranslateText(QStringLiteral("OK")), this);
     OkBtn->setObjectName(QStringLiteral("OkBtn"));
+    OkBtn->setIcon(ThemedIcon("dialog-ok", QStyle::SP_DialogOkButton));
     OkBtn->setDefault(true);
     CancelBtn = new QPushButton(TranslateText(QStringLiteral("Abbrechen")), this);
     CancelBtn->setObjectName(QStringLiteral("CancelBtn"));
+    CancelBtn->setIcon(ThemedIcon("dialog-cancel", QStyle::SP_DialogCancelButton));
 
     auto *fields = new QFormLayout;
     fields->addRow(TranslateText(QStringLiteral("Verschiebung nach rechts (mm):")), ShiftAcrossEd);

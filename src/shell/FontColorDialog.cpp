@@ -1,5 +1,6 @@
 #include "FontColorDialog.h"
 
+#include "ThemedIcon.h"
 #include "translate/translateunit.h"
 
 #include <QColorDialog>
@@ -34,7 +35,9 @@ FontColorDialog::FontColorDialog(const TFontRec &font, QWidget *parent)
 
     auto *buttons = new QDialogButtonBox(QDialogButtonBox::Ok | QDialogButtonBox::Cancel, this);
     buttons->button(QDialogButtonBox::Ok)->setText(TranslateText(QStringLiteral("OK")));
+    buttons->button(QDialogButtonBox::Ok)->setIcon(ThemedIcon("dialog-ok", QStyle::SP_DialogOkButton));
     buttons->button(QDialogButtonBox::Cancel)->setText(TranslateText(QStringLiteral("Abbrechen")));
+    buttons->button(QDialogButtonBox::Cancel)->setIcon(ThemedIcon("dialog-cancel", QStyle::SP_DialogCancelButton));
     connect(buttons, &QDialogButtonBox::accepted, this, &QDialog::accept);
     connect(buttons, &QDialogButtonBox::rejected, this, &QDialog::reject);
 

@@ -17,6 +17,7 @@
 #include "translate/TranslateFUnit.h"
 #include "translate/TranslateWalk.h"
 #include "translate/translateunit.h"
+#include "ThemedIcon.h"
 
 #include <QAction>
 #include <QActionGroup>
@@ -54,11 +55,6 @@ bool &programLoopFlag()
 {
     static bool running = false;
     return running;
-}
-
-QIcon themed(const char *name, QStyle::StandardPixmap fallback)
-{
-    return QIcon::fromTheme(QLatin1String(name), QApplication::style()->standardIcon(fallback));
 }
 
 // A label with its caption; its size follows its text.
@@ -143,27 +139,27 @@ void TMainForm::createControls()
     };
     BitBtn3 = button(QStringLiteral("BitBtn3"),
                      QStringLiteral("Neu"),
-                     themed("document-new", QStyle::SP_FileIcon),
+                     ThemedIcon("document-new", QStyle::SP_FileIcon),
                      75,
                      Panel2);
     BitBtn4 = button(QStringLiteral("BitBtn4"),
                      QStringLiteral("Öffnen..."),
-                     themed("document-open", QStyle::SP_DialogOpenButton),
+                     ThemedIcon("document-open", QStyle::SP_DialogOpenButton),
                      75,
                      Panel2);
     BitBtn5 = button(QStringLiteral("BitBtn5"),
                      QStringLiteral("Speichern unter..."),
-                     themed("document-save-as", QStyle::SP_DialogSaveButton),
+                     ThemedIcon("document-save-as", QStyle::SP_DialogSaveButton),
                      113,
                      Panel2);
     BitBtn6 = button(QStringLiteral("BitBtn6"),
                      QStringLiteral("Drucker einrichten..."),
-                     themed("document-print-preview", QStyle::SP_FileDialogDetailedView),
+                     ThemedIcon("document-print-preview", QStyle::SP_FileDialogDetailedView),
                      129,
                      Panel2);
     BitBtn7 = button(QStringLiteral("BitBtn7"),
                      QStringLiteral("Drucken"),
-                     themed("document-print", QStyle::SP_DialogApplyButton),
+                     ThemedIcon("document-print", QStyle::SP_DialogApplyButton),
                      75,
                      Panel2);
     BitBtn8 = button(QStringLiteral("BitBtn8"),
@@ -188,18 +184,18 @@ void TMainForm::createControls()
     Label1 = makeLabel(this, QStringLiteral("Label1"), QStringLiteral("Empfänger:"), Panel1);
     BitBtn1 = button(QStringLiteral("BitBtn1"),
                      QStringLiteral("Neu"),
-                     themed("edit-clear", QStyle::SP_FileIcon),
+                     ThemedIcon("edit-clear", QStyle::SP_FileIcon),
                      81,
                      Panel1);
     ChooseBtn = button(QStringLiteral("ChooseBtn"),
                        QStringLiteral("Wählen"),
-                       themed("x-office-address-book", QStyle::SP_FileDialogContentsView),
+                       ThemedIcon("x-office-address-book", QStyle::SP_FileDialogContentsView),
                        81,
                        Panel1);
     ChooseBtn->setToolTip(QStringLiteral("Holt eine in der Adressliste gespeicherte Adresse wieder hervor"));
     SaveInListBtn = button(QStringLiteral("SaveInListBtn"),
                            QStringLiteral("Speichern"),
-                           themed("list-add", QStyle::SP_DialogSaveButton),
+                           ThemedIcon("list-add", QStyle::SP_DialogSaveButton),
                            81,
                            Panel1);
     SaveInListBtn->setToolTip(QStringLiteral("Speichert die aktuelle Adresse in einer Liste. Diese kann dann "
@@ -217,7 +213,7 @@ void TMainForm::createControls()
     Label2 = makeLabel(this, QStringLiteral("Label2"), QStringLiteral("Absender:"), Panel1);
     BitBtn2 = button(QStringLiteral("BitBtn2"),
                      QStringLiteral("Neu"),
-                     themed("edit-clear", QStyle::SP_FileIcon),
+                     ThemedIcon("edit-clear", QStyle::SP_FileIcon),
                      57,
                      Panel1);
     senderButtons->addWidget(Label2);
@@ -256,12 +252,12 @@ void TMainForm::createControls()
     ComboBox1->setSizeAdjustPolicy(QComboBox::AdjustToContents);
     Schrift1Btn = button(QStringLiteral("Schrift1Btn"),
                          QStringLiteral("Empfäger Schriftart..."),
-                         themed("preferences-desktop-font", QStyle::SP_FileDialogListView),
+                         ThemedIcon("preferences-desktop-font", QStyle::SP_FileDialogListView),
                          153,
                          Panel1);
     Schrift2Btn = button(QStringLiteral("Schrift2Btn"),
                          QStringLiteral("Absender Schriftart..."),
-                         themed("preferences-desktop-font", QStyle::SP_FileDialogListView),
+                         ThemedIcon("preferences-desktop-font", QStyle::SP_FileDialogListView),
                          153,
                          Panel1);
     // The whole-sheet command sits beside the zoom it sets; the walk reaches its texts through the

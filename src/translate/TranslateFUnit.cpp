@@ -4,6 +4,7 @@
 #include "shell/Dialogs.h"
 #include "shell/MainUnit.h"
 #include "translateunit.h"
+#include "shell/ThemedIcon.h"
 
 #include <QApplication>
 #include <QCheckBox>
@@ -66,11 +67,6 @@ public:
 private:
     TStringGrid *m_grid;
 };
-
-QIcon themed(const char *name, QStyle::StandardPixmap fallback)
-{
-    return QIcon::fromTheme(QLatin1String(name), QApplication::style()->standardIcon(fallback));
-}
 
 } // namespace
 
@@ -262,7 +258,7 @@ TTranslateForm::TTranslateForm(QWidget *parent)
     Panel1 = own(new QWidget(this), QStringLiteral("Panel1"));
     Panel1->setFixedHeight(35);
     BackBtn = own(
-            new TBitBtnXP(QStringLiteral("Zurück..."), themed("go-previous", QStyle::SP_ArrowBack), Panel1),
+            new TBitBtnXP(QStringLiteral("Zurück..."), ThemedIcon("go-previous", QStyle::SP_ArrowBack), Panel1),
             QStringLiteral("BackBtn"));
     auto *top = new QHBoxLayout(Panel1);
     top->setContentsMargins(8, 4, 8, 4);
@@ -274,11 +270,11 @@ TTranslateForm::TTranslateForm(QWidget *parent)
     FilterEdit = own(new QLineEdit(Panel2), QStringLiteral("FilterEdit"));
     FilterEdit->setFixedWidth(153);
     FilterBtn = own(new TBitBtnXP(QStringLiteral("Suchen"),
-                                  themed("edit-find", QStyle::SP_FileDialogContentsView),
+                                  ThemedIcon("edit-find", QStyle::SP_FileDialogContentsView),
                                   Panel2),
                     QStringLiteral("FilterBtn"));
     DeleteRowBtn = own(new TBitBtnXP(QStringLiteral("Zeile löchen"),
-                                     themed("edit-delete", QStyle::SP_TrashIcon),
+                                     ThemedIcon("edit-delete", QStyle::SP_TrashIcon),
                                      Panel2),
                        QStringLiteral("DeleteRowBtn"));
     DeleteRowBtn->setCancel(true);

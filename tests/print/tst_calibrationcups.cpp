@@ -7,6 +7,7 @@
 #include "InkHelpers.h"
 #include "PdfCheck.h"
 #include "ScriptedDialogs.h"
+#include "CupsTools.h"
 #include "TestEnvironment.h"
 #include "controls/Memo.h"
 #include "controls/RxSpinEdit.h"
@@ -40,31 +41,7 @@ double pxToMm(double px)
     return px / Dpi * 25.4;
 }
 
-QString runTool(const QString &program, const QStringList &args, int *exitCode = nullptr)
-{
-    QProcess p;
-    p.start(program, args);
-    const bool finished = p.waitForFinished(60000);
-    if (exitCode)
-        *exitCode = finished && p.exitStatus() == QProcess::NormalExit ? p.exitCode() : -1;
-    return QString::fromLocal8Bit(p.readAllStandardOutput() + p.readAllStandardError());
-}
 
-QString cupsPdfOutputFolder()
-{
-    QFile conf(QStringLiteral("/etc/cups/cups-pdf.conf"));
-    if (!conf.open(QIODevice::ReadOnly))
-        return QString();
-    QString out;
-    while (!conf.atEnd()) {
-        const QString line = QString::fromLocal8Bit(conf.readLine()).trimmed();
-        if (line.startsWith(QLatin1String("Out ")))
-            out = line.mid(4).trimmed();
-    }
-    out.replace(QLatin1String("${USER}"), qEnvironmentVariable("USER", QStringLiteral("root")));
-    out.replace(QLatin1String("${HOME}"), QDir::homePath());
-    return out;
-}
 
 ipp_jstate_t jobState(const QString &queue, int id)
 {
@@ -121,7 +98,7 @@ void TstCalibrationCups::initTestCase()
     QVERIFY2(dest, "No default printer from the print service. Run scripts/cups-setup.sh as root.");
     m_pdfQueue = QString::fromUtf8(dest->name);
     cupsFreeDests(1, dest);
-    m_outDir = cupsPdfOutputFolder();
+    m_outDir = CupsPdfOutputFolder();
     QVERIFY2(QDir(m_outDir).exists(), qPrintable(m_outDir));
 
     // The PostScript printer: every connection the socket backend makes is one job.
@@ -139,7 +116,7 @@ void TstCalibrationCups::initTestCase()
         }
     });
     int rc = 0;
-    const QString out = runTool(QStringLiteral("lpadmin"),
+    const QString out = RunTool(QStringLiteral("lpadmin"),
                                 {QStringLiteral("-p"),
                                  PsQueue,
                                  QStringLiteral("-E"),
@@ -161,7 +138,7 @@ void TstCalibrationCups::cleanupTestCase()
 {
     DestroyApplicationWindows();
     m_dialogs.reset();
-    runTool(QStringLiteral("lpadmin"), {QStringLiteral("-x"), PsQueue});
+    RunTool(QStringLiteral("lpadmin"), {QStringLiteral("-x"), PsQueue});
 }
 
 void TstCalibrationCups::choosePaper(int format)
@@ -229,7 +206,7 @@ QImage TstCalibrationCups::printAndRenderAsPrinted(bool testPage)
     if (!f.open(QIODevice::WriteOnly) || f.write(m_received.last()) != m_received.last().size())
         return QImage();
     f.close();
-    runTool(QStringLiteral("gs"),
+    RunTool(QStringLiteral("gs"),
             {QStringLiteral("-q"),
              QStringLiteral("-dSAFER"),
              QStringLiteral("-dBATCH"),

@@ -5,6 +5,7 @@
 #include "CopiesAnswer.h"
 #include "PdfCheck.h"
 #include "ScriptedDialogs.h"
+#include "CupsTools.h"
 #include "TestEnvironment.h"
 #include "controls/Memo.h"
 #include "controls/RxSpinEdit.h"
@@ -62,31 +63,7 @@ int lastJobIdOf(const QString &queue)
     return last;
 }
 
-// cups-pdf's output folder from its configuration, ${USER} and ${HOME} filled in for this user.
-QString cupsPdfOutputFolder()
-{
-    QFile conf(QStringLiteral("/etc/cups/cups-pdf.conf"));
-    if (!conf.open(QIODevice::ReadOnly))
-        return QString();
-    QString out;
-    while (!conf.atEnd()) {
-        const QString line = QString::fromLocal8Bit(conf.readLine()).trimmed();
-        if (line.startsWith(QLatin1String("Out ")))
-            out = line.mid(4).trimmed();
-    }
-    out.replace(QLatin1String("${USER}"), qEnvironmentVariable("USER", QStringLiteral("root")));
-    out.replace(QLatin1String("${HOME}"), QDir::homePath());
-    return out;
-}
 
-QString runTool(const QString &program, const QStringList &args)
-{
-    QProcess p;
-    p.start(program, args);
-    if (!p.waitForFinished(30000))
-        return QStringLiteral("(%1 did not finish)").arg(program);
-    return QString::fromLocal8Bit(p.readAllStandardOutput() + p.readAllStandardError());
-}
 
 } // namespace
 
@@ -127,7 +104,7 @@ void TstCupsPrint::initTestCase()
     QVERIFY2(
             uri.startsWith(QLatin1String("cups-pdf:")),
             qPrintable(QStringLiteral("The default printer %1 is no cups-pdf queue (%2)").arg(m_queue, uri)));
-    m_outDir = cupsPdfOutputFolder();
+    m_outDir = CupsPdfOutputFolder();
     QVERIFY2(!m_outDir.isEmpty() && QDir(m_outDir).exists(),
              qPrintable(QStringLiteral("cups-pdf output folder \"%1\" not found").arg(m_outDir)));
 
@@ -226,8 +203,8 @@ void TstCupsPrint::oneEnvelopeAndThreeCopiesReachTheQueue()
                                     .arg(file)
                                     .arg(facts.firstPageMm.width())
                                     .arg(facts.firstPageMm.height())
-                                    .arg(runTool(QStringLiteral("pdfinfo"), {file}))));
-        const QString info = runTool(QStringLiteral("pdfinfo"), {file});
+                                    .arg(RunTool(QStringLiteral("pdfinfo"), {file}))));
+        const QString info = RunTool(QStringLiteral("pdfinfo"), {file});
         QVERIFY2(info.contains(QRegularExpression(QStringLiteral("Pages:\\s+1\\n"))), qPrintable(info));
     }
     QCOMPARE(ours.last(), Printer().lastJobId());
@@ -261,11 +238,11 @@ void TstCupsPrint::abortedJobNeverReachesTheQueue()
 void TstCupsPrint::refusedJobIsReportedWithTheServicesText()
 {
     const QString reject
-            = runTool(QStringLiteral("cupsreject"), {QStringLiteral("-r"), QStringLiteral("test"), m_queue});
+            = RunTool(QStringLiteral("cupsreject"), {QStringLiteral("-r"), QStringLiteral("test"), m_queue});
     struct Accept
     {
         QString queue;
-        ~Accept() { runTool(QStringLiteral("cupsaccept"), {queue}); }
+        ~Accept() { RunTool(QStringLiteral("cupsaccept"), {queue}); }
     } accept{m_queue};
 
     const int lastOfOurs = Printer().lastJobId();

@@ -2,6 +2,7 @@
 // submission reports it (job id, or status and the service's own words). The answers need the running
 // scheduler with its cups-pdf queue (scripts/cups-setup.sh); without it this test fails, never skips.
 
+#include "CupsTools.h"
 #include "TestEnvironment.h"
 #include "print/CupsSubmission.h"
 
@@ -23,14 +24,6 @@ QString optionsText(const QList<CupsJobOption> &options)
     return parts.join(QLatin1Char(' '));
 }
 
-QString runTool(const QString &program, const QStringList &args)
-{
-    QProcess p;
-    p.start(program, args);
-    if (!p.waitForFinished(30000))
-        return QStringLiteral("(%1 did not finish)").arg(program);
-    return QString::fromLocal8Bit(p.readAllStandardOutput() + p.readAllStandardError());
-}
 
 // The state of one job as the service lists it; 0 when it does not list it.
 int jobState(const QString &queue, int id)
@@ -181,11 +174,11 @@ private slots:
             ~Accept()
             {
                 if (active)
-                    runTool(QStringLiteral("cupsaccept"), {queue});
+                    RunTool(QStringLiteral("cupsaccept"), {queue});
             }
         } accept{m_queue, rejecting};
         if (rejecting)
-            runTool(QStringLiteral("cupsreject"), {QStringLiteral("-r"), QStringLiteral("test"), m_queue});
+            RunTool(QStringLiteral("cupsreject"), {QStringLiteral("-r"), QStringLiteral("test"), m_queue});
 
         const CupsJob job{queue, m_job, QStringLiteral("Plikato"), {}};
         const CupsSubmissionResult r = SubmitCupsJob(job);
@@ -195,7 +188,7 @@ private slots:
         QVERIFY2(!r.serviceText.isEmpty(), "the service gave no words");
         // The same job is handed over again once the service takes jobs again.
         if (rejecting) {
-            runTool(QStringLiteral("cupsaccept"), {m_queue});
+            RunTool(QStringLiteral("cupsaccept"), {m_queue});
             CupsJob again = job;
             again.options = {CupsJobOption{"job-hold-until", "indefinite"}};
             const CupsSubmissionResult taken = SubmitCupsJob(again);
