@@ -6,6 +6,7 @@
 #include <QColorDialog>
 #include <QDialogButtonBox>
 #include <QFontDialog>
+#include <QFontInfo>
 #include <QHBoxLayout>
 #include <QPainter>
 #include <QPixmap>
@@ -26,7 +27,12 @@ FontColorDialog::FontColorDialog(const TFontRec &font, QWidget *parent)
     m_fontChoice->setWindowFlags(Qt::Widget);
     m_fontChoice->setOptions(QFontDialog::NoButtons | QFontDialog::DontUseNativeDialog);
     m_fontChoice->setSizeGripEnabled(false);
-    m_fontChoice->setCurrentFont(font.toQFont());
+    // A family this system lacks (the default Arial, often) is drawn with a substitute; the list
+    // shows that one chosen, not whichever family happens to come first.
+    QFont shown = font.toQFont();
+    m_shownFamily = QFontInfo(shown).family();
+    shown.setFamily(m_shownFamily);
+    m_fontChoice->setCurrentFont(shown);
     // Escape or Enter inside it end it as a dialog of its own; they end this one instead.
     connect(m_fontChoice, &QDialog::finished, this, &QDialog::done);
 
@@ -54,7 +60,12 @@ FontColorDialog::FontColorDialog(const TFontRec &font, QWidget *parent)
 TFontRec FontColorDialog::font() const
 {
     TFontRec result = m_font;
-    result.assignFrom(m_fontChoice->currentFont());
+    const QFont chosen = m_fontChoice->currentFont();
+    result.assignFrom(chosen);
+    // The substitute left as shown keeps the record's own family, so a document made elsewhere
+    // still asks for the font it named.
+    if (chosen.family() == m_shownFamily)
+        result.name = m_font.name;
     if (m_colorChosen)
         result.color = TFontRec::colorValue(m_color);
     return result;

@@ -31,6 +31,8 @@ private:
     void showColor();
 
     TFontRec m_font;
+    // The family the record's font is drawn with here, as the list shows it.
+    QString m_shownFamily;
     QColor m_color;
     bool m_colorChosen = false;
     QFontDialog *m_fontChoice;

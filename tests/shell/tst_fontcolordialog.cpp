@@ -10,6 +10,7 @@
 #include <QColorDialog>
 #include <QDialogButtonBox>
 #include <QFontDialog>
+#include <QFontInfo>
 #include <QPushButton>
 #include <QTest>
 #include <QTimer>
@@ -158,6 +159,37 @@ private slots:
         // An invalid colour (the colour dialog's Cancel) keeps the chosen one.
         dlg.setColor(QColor());
         QCOMPARE(dlg.font().color, 0x00FF0000u);
+    }
+
+    // A family this system lacks opens on the face it is drawn with, in the record's style and size,
+    // and OK without a change gives the record back with its own family name.
+    void missingFamily_data()
+    {
+        QTest::addColumn<QString>("family");
+        QTest::addColumn<quint8>("style");
+        QTest::newRow("the default Arial") << QStringLiteral("Arial") << quint8(0);
+        QTest::newRow("unknown, bold") << QStringLiteral("Kuvertino Missing Face") << quint8(TFontRec::Bold);
+    }
+    void missingFamily()
+    {
+        QFETCH(QString, family);
+        QFETCH(quint8, style);
+        TFontRec rec;
+        rec.name = family;
+        rec.style = style;
+        rec.size = 13;
+        const QString drawnWith = QFontInfo(rec.toQFont()).family();
+        FontColorDialog dlg(rec);
+        QCOMPARE(dlg.fontChoice()->currentFont().family(), drawnWith);
+        QCOMPARE(dlg.fontChoice()->currentFont().pointSize(), 13);
+        QCOMPARE(dlg.font(), rec);
+
+        // Another face chosen is taken by its own name.
+        QFont other(drawnWith == QLatin1String("DejaVu Serif") ? QStringLiteral("DejaVu Sans")
+                                                               : QStringLiteral("DejaVu Serif"));
+        other.setPointSize(13);
+        dlg.fontChoice()->setCurrentFont(other);
+        QCOMPARE(dlg.font().name, other.family());
     }
 };
 
