@@ -3,6 +3,7 @@
 #include "Components.h"
 #include "Dialogs.h"
 #include "Errors.h"
+#include "translate/translateunit.h"
 
 #include <exception>
 #include <new>
@@ -16,7 +17,7 @@ void Guarded(const std::function<void()> &handler)
     } catch (const EKuvertinoError &e) {
         ShowErrorReport(e.message());
     } catch (const std::bad_alloc &) {
-        ShowErrorReport(QStringLiteral("Out of memory."));
+        ShowErrorReport(TranslateText(QStringLiteral("Zu wenig Arbeitsspeicher.")));
     } catch (const std::exception &e) {
         ShowErrorReport(QString::fromLocal8Bit(e.what()));
     }

@@ -95,7 +95,7 @@ class TestApplication : public QObject
         QTest::newRow("standard exception") << Raised::Std << "vector::_M_range_check"
                                             << "vector::_M_range_check";
         QTest::newRow("out of memory") << Raised::OutOfMemory << ""
-                                       << "Out of memory.";
+                                       << "Zu wenig Arbeitsspeicher.";
     }
 
     void expectOneReport(const QString &shown)
