@@ -175,14 +175,10 @@ void runCsvFile(TMainForm &form, CsvRun run)
     enum class Stop { None, Cancelled, PrinterError } stop = Stop::None;
     QString printerError;
     int done = 0;
-    QString line;
-    for (int number = 1; reader.readLine(line); ++number) {
-        if (number < startLine)
-            continue;
-        const QStringList fields = SplitCsvLine(line);
-        // A line without a field would only repeat the previous address.
-        if (fields.isEmpty())
-            continue;
+    // A line without a field would only repeat the previous address: records only.
+    int number = 0;
+    QStringList fields;
+    while (reader.readRecord(startLine, number, fields)) {
         place.nextLine = number;
         place.nextFirstLine = RecipientLines(fields).value(0);
         if (progress.wasCanceled()) {

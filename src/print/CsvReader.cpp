@@ -256,6 +256,21 @@ bool CsvLineReader::readLine(QString &line)
     return true;
 }
 
+bool CsvLineReader::readRecord(int startLine, int &number, QStringList &fields)
+{
+    QString line;
+    while (readLine(line)) {
+        if (++m_lineNumber < startLine)
+            continue;
+        fields = SplitCsvLine(line);
+        if (!fields.isEmpty()) {
+            number = m_lineNumber;
+            return true;
+        }
+    }
+    return false;
+}
+
 qint64 CsvLineReader::bytesRead() const
 {
     return m_device->pos() - m_start;

@@ -70,6 +70,9 @@ public:
     CsvEncoding encoding() const { return m_encoding; }
     // The next line into line; false at the end of the file.
     bool readLine(QString &line);
+    // The next record at or after line number startLine (the first line is 1) into fields, its line
+    // number into number; lines without a field are passed over. False at the end of the file.
+    bool readRecord(int startLine, int &number, QStringList &fields);
     // How far reading has come and the total, in bytes (for progress display).
     qint64 bytesRead() const;
     qint64 bytesTotal() const { return m_total; }
@@ -81,6 +84,7 @@ private:
     qint64 m_start = 0;
     qint64 m_total = 0;
     bool m_first = true;
+    int m_lineNumber = 0;
 };
 
 // The decoding decision for a whole file held in memory (convenience for callers and tests).

@@ -8,13 +8,9 @@ TCsvSurvey SurveyCsv(QIODevice &device, int startLine)
 {
     TCsvSurvey survey;
     CsvLineReader reader(device);
-    QString line;
-    for (int number = 1; reader.readLine(line); ++number) {
-        if (number < startLine)
-            continue;
-        const QStringList fields = SplitCsvLine(line);
-        if (fields.isEmpty())
-            continue;
+    int number = 0;
+    QStringList fields;
+    while (reader.readRecord(startLine, number, fields)) {
         if (survey.records++ == 0) {
             survey.firstLine = number;
             survey.first = RecipientLines(fields);

@@ -1,6 +1,6 @@
 #include "FontColorDialog.h"
 
-#include "ThemedIcon.h"
+#include "DialogButtons.h"
 #include "translate/translateunit.h"
 
 #include <QColorDialog>
@@ -39,13 +39,7 @@ FontColorDialog::FontColorDialog(const TFontRec &font, QWidget *parent)
     m_colorButton->setObjectName(QStringLiteral("FontColorButton"));
     connect(m_colorButton, &QPushButton::clicked, this, &FontColorDialog::chooseColor);
 
-    auto *buttons = new QDialogButtonBox(QDialogButtonBox::Ok | QDialogButtonBox::Cancel, this);
-    buttons->button(QDialogButtonBox::Ok)->setText(TranslateText(QStringLiteral("OK")));
-    buttons->button(QDialogButtonBox::Ok)->setIcon(ThemedIcon("dialog-ok", QStyle::SP_DialogOkButton));
-    buttons->button(QDialogButtonBox::Cancel)->setText(TranslateText(QStringLiteral("Abbrechen")));
-    buttons->button(QDialogButtonBox::Cancel)->setIcon(ThemedIcon("dialog-cancel", QStyle::SP_DialogCancelButton));
-    connect(buttons, &QDialogButtonBox::accepted, this, &QDialog::accept);
-    connect(buttons, &QDialogButtonBox::rejected, this, &QDialog::reject);
+    QDialogButtonBox *buttons = OkCancelButtons(this);
 
     auto *row = new QHBoxLayout;
     row->addWidget(m_colorButton);

@@ -1,6 +1,6 @@
 #include "RunBox.h"
 
-#include "ThemedIcon.h"
+#include "DialogButtons.h"
 #include "translate/translateunit.h"
 
 #include <QCheckBox>
@@ -39,13 +39,7 @@ TRunBox::TRunBox(const TRunQuestion &question, QWidget *parent)
     m_record->setMargin(6);
     m_record->setTextInteractionFlags(Qt::TextSelectableByMouse);
 
-    auto *buttons = new QDialogButtonBox(QDialogButtonBox::Ok | QDialogButtonBox::Cancel, this);
-    buttons->button(QDialogButtonBox::Ok)->setText(TranslateText(QStringLiteral("OK")));
-    buttons->button(QDialogButtonBox::Ok)->setIcon(ThemedIcon("dialog-ok", QStyle::SP_DialogOkButton));
-    buttons->button(QDialogButtonBox::Cancel)->setText(TranslateText(QStringLiteral("Abbrechen")));
-    buttons->button(QDialogButtonBox::Cancel)->setIcon(ThemedIcon("dialog-cancel", QStyle::SP_DialogCancelButton));
-    connect(buttons, &QDialogButtonBox::accepted, this, &QDialog::accept);
-    connect(buttons, &QDialogButtonBox::rejected, this, &QDialog::reject);
+    QDialogButtonBox *buttons = OkCancelButtons(this);
     connect(m_header, &QCheckBox::toggled, this, &TRunBox::showCounts);
 
     auto *grid = new QGridLayout;

@@ -76,6 +76,8 @@ private slots:
     void unescape();
     void lines_data();
     void lines();
+    void records_data();
+    void records();
     void encoding_data();
     void encoding();
     void validatorAcrossChunks();
@@ -291,6 +293,38 @@ void TestCsvReader::lines()
     QFETCH(QByteArray, bytes);
     QFETCH(QStringList, lines);
     QCOMPARE(ReadCsvLines(bytes), lines);
+}
+
+void TestCsvReader::records_data()
+{
+    QTest::addColumn<QByteArray>("bytes");
+    QTest::addColumn<int>("startLine");
+    // Each record as "line number:first field".
+    QTest::addColumn<QStringList>("records");
+    QTest::newRow("all") << QByteArray("a;1\nb;2\n") << 1 << QStringList{"1:a", "2:b"};
+    QTest::newRow("empty lines keep their numbers")
+            << QByteArray("\na\n\r\n\nb\n\n") << 1 << QStringList{"2:a", "5:b"};
+    QTest::newRow("from line 3") << QByteArray("a\nb\nc\nd\n") << 3 << QStringList{"3:c", "4:d"};
+    QTest::newRow("start on an empty line") << QByteArray("a\nb\n\nd\n") << 3 << QStringList{"4:d"};
+    QTest::newRow("start after the end") << QByteArray("a\nb\n") << 9 << QStringList{};
+    QTest::newRow("start 0 is the first line") << QByteArray("a\n") << 0 << QStringList{"1:a"};
+    QTest::newRow("quoted first field") << QByteArray("\"x;y\";z\n") << 1 << QStringList{"1:x;y"};
+}
+
+void TestCsvReader::records()
+{
+    QFETCH(QByteArray, bytes);
+    QFETCH(int, startLine);
+    QFETCH(QStringList, records);
+    QBuffer buffer(&bytes);
+    buffer.open(QIODevice::ReadOnly);
+    CsvLineReader reader(buffer);
+    QStringList read;
+    int number = -1;
+    QStringList fields;
+    while (reader.readRecord(startLine, number, fields))
+        read << QStringLiteral("%1:%2").arg(number).arg(fields.value(0));
+    QCOMPARE(read, records);
 }
 
 void TestCsvReader::encoding_data()
