@@ -67,16 +67,11 @@ std::optional<QString> readScreenValue(const QSettings &store, const QString &na
     return std::nullopt;
 }
 
-// what: our sentence, with %1 for the store's file; then the store's own reason.
 void reportStoreError(const QSettings &store, const QString &what)
 {
-    if (store.status() == QSettings::NoError)
-        return;
-    const QString reason = store.status() == QSettings::AccessError
-                                   ? TranslateText(QStringLiteral("Zugriff verweigert"))
-                                   : TranslateText(QStringLiteral("Formatfehler"));
-    ShowErrorReport(TranslateText(what).arg(QDir::toNativeSeparators(store.fileName())) + QStringLiteral(" (")
-                    + reason + QLatin1Char(')'));
+    const QString error = SettingsStoreError(store, what);
+    if (!error.isEmpty())
+        ShowErrorReport(error);
 }
 
 QRect normalRect(const QWidget *form)
@@ -301,4 +296,15 @@ void TFormStorage::savePlacement(bool ending)
     store->endGroup();
     store->sync();
     reportStoreError(*store, QStringLiteral("Die Fensterposition kann nicht in „%1“ gespeichert werden."));
+}
+
+QString SettingsStoreError(const QSettings &store, const QString &what)
+{
+    if (store.status() == QSettings::NoError)
+        return QString();
+    const QString reason = store.status() == QSettings::AccessError
+                                   ? TranslateText(QStringLiteral("Zugriff verweigert"))
+                                   : TranslateText(QStringLiteral("Formatfehler"));
+    return TranslateText(what).arg(QDir::toNativeSeparators(store.fileName())) + QStringLiteral(" (") + reason
+           + QLatin1Char(')');
 }

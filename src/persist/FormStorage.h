@@ -11,6 +11,10 @@
 class QSettings;
 class QWidget;
 
+// What went wrong with the per-user settings store, as the user reads it: the sentence what (German,
+// through the table, with %1 for the store's file), then the store's reason. Empty when nothing did.
+QString SettingsStoreError(const QSettings &store, const QString &what);
+
 // The window-placement memory of one window: read before each showing, written when the window
 // closes and at program end if it was shown since. Kept in the per-user settings store
 // (organisation "Velmora", application "Kuvertino") under "<program file name>/<window class>".

@@ -108,8 +108,9 @@ void TMainForm::Druckerjustieren1Click()
     if (Dialogs().execModal(&dialog) != QDialog::Accepted)
         return;
     const PrinterCalibration chosen = dialog.calibration();
-    SaveCalibration(name, chosen);
     printer.setCalibration(chosen);
     // The preview follows: whole paper with the border line, or the printable area again.
     PaintBox1Paint(nullptr);
+    // Taken for this session even when the store cannot keep it; the report says so.
+    SaveCalibration(name, chosen);
 }

@@ -1,8 +1,9 @@
 #include "PrinterCalibration.h"
 
+#include "persist/FormStorage.h"
 #include "render/PaperFormats.h"
+#include "shell/Errors.h"
 
-#include <QCoreApplication>
 #include <QPainter>
 #include <QSettings>
 #include <QUrl>
@@ -15,14 +16,6 @@ namespace {
 const QString FromPaperEdgeKey = QStringLiteral("FromPaperEdge");
 const QString ShiftAcrossKey = QStringLiteral("ShiftAcrossMm");
 const QString ShiftDownKey = QStringLiteral("ShiftDownMm");
-
-QSettings programStore()
-{
-    return QSettings(QSettings::NativeFormat,
-                     QSettings::UserScope,
-                     QCoreApplication::organizationName(),
-                     QCoreApplication::applicationName());
-}
 
 double shiftFrom(const QVariant &value)
 {
@@ -70,18 +63,20 @@ void SaveCalibration(QSettings &store, const QString &printerName, const Printer
     store.setValue(ShiftDownKey, ClampShiftMm(calibration.shiftDownMm));
     store.endGroup();
     store.sync();
+    const QString error
+            = SettingsStoreError(store, QStringLiteral("Die Druckereinstellung kann nicht in „%1“ gespeichert werden."));
+    if (!error.isEmpty())
+        throw EInOutError(error);
 }
 
 PrinterCalibration LoadCalibration(const QString &printerName)
 {
-    QSettings store = programStore();
-    return LoadCalibration(store, printerName);
+    return LoadCalibration(*TFormStorage::openStore(), printerName);
 }
 
 void SaveCalibration(const QString &printerName, const PrinterCalibration &calibration)
 {
-    QSettings store = programStore();
-    SaveCalibration(store, printerName, calibration);
+    SaveCalibration(*TFormStorage::openStore(), printerName, calibration);
 }
 
 QPoint ShiftInPixels(const PrinterCalibration &calibration, int dpi)

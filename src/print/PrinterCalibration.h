@@ -30,7 +30,8 @@ double ClampShiftMm(double mm);
 QString CalibrationGroup(const QString &printerName);
 
 // Reads and writes one printer's set-up in the per-user settings store; a printer never set up reads
-// as the default (measured from the printable area, no shift).
+// as the default (measured from the printable area, no shift). A store that cannot be written raises
+// EInOutError.
 PrinterCalibration LoadCalibration(QSettings &store, const QString &printerName);
 void SaveCalibration(QSettings &store, const QString &printerName, const PrinterCalibration &calibration);
 // The same on the program's own settings store.

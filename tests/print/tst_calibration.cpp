@@ -10,6 +10,7 @@
 #include "print/Printer.h"
 #include "print/PrinterCalibration.h"
 #include "print/TestPage.h"
+#include "persist/FormStorage.h"
 #include "shell/MainUnit.h"
 
 #include <QCheckBox>
@@ -73,6 +74,7 @@ private slots:
     void setUpSurvivesARestart();
     void dialogStoresOnOkOnly_data();
     void dialogStoresOnOkOnly();
+    void storeThatCannotBeWrittenIsReported();
     void shiftMovesThePrintedEnvelope_data();
     void shiftMovesThePrintedEnvelope();
     void testPageCrosshairLandsWhereItSays_data();
@@ -214,6 +216,36 @@ void TstCalibration::dialogStoresOnOkOnly()
             = ok ? PrinterCalibration{true, ClampShiftMm(across), ClampShiftMm(down)} : PrinterCalibration();
     QCOMPARE(Printer().calibration(), expected);
     QCOMPARE(LoadCalibration(Printer().printerName()), expected);
+}
+
+void TstCalibration::storeThatCannotBeWrittenIsReported()
+{
+    SaveCalibration(Printer().printerName(), PrinterCalibration());
+    Printer().useBuiltInPdfPrinter();
+    // The store's file cannot be written where a folder stands in its place.
+    const QString file = TFormStorage::openStore()->fileName();
+    QVERIFY(QFile::remove(file));
+    QVERIFY(QDir().mkpath(file));
+    const auto messagesBefore = (*m_dialogs)->messages.size();
+    (*m_dialogs)->modalAnswers.enqueue([](QDialog *d) {
+        auto *dialog = qobject_cast<CalibrationDialog *>(d);
+        if (!dialog)
+            return int(QDialog::Rejected);
+        dialog->ShiftAcrossEd->setValue(1.5);
+        return int(QDialog::Accepted);
+    });
+    MainForm->Druckerjustieren1->trigger();
+    QDir(file).removeRecursively();
+
+    // Taken for this session, and the user is told it was not kept.
+    QCOMPARE(Printer().calibration(), (PrinterCalibration{false, 1.5, 0.0}));
+    QCOMPARE((*m_dialogs)->messages.size(), messagesBefore + 1);
+    QCOMPARE((*m_dialogs)->messages.last().icon, TMsgIcon::Error);
+    QCOMPARE((*m_dialogs)->messages.last().text,
+             QStringLiteral("Die Druckereinstellung kann nicht in „%1“ gespeichert werden. (Zugriff verweigert)")
+                     .arg(QDir::toNativeSeparators(file)));
+    SaveCalibration(Printer().printerName(), PrinterCalibration());
+    Printer().setCalibration(PrinterCalibration());
 }
 
 QRect TstCalibration::printEnvelopeInk()
