@@ -63,8 +63,8 @@ void SaveCalibration(QSettings &store, const QString &printerName, const Printer
     store.setValue(ShiftDownKey, ClampShiftMm(calibration.shiftDownMm));
     store.endGroup();
     store.sync();
-    const QString error
-            = SettingsStoreError(store, QStringLiteral("Die Druckereinstellung kann nicht in „%1“ gespeichert werden."));
+    const QString error = SettingsStoreError(
+            store, QStringLiteral("Die Druckereinstellung kann nicht in „%1“ gespeichert werden."));
     if (!error.isEmpty())
         throw EInOutError(error);
 }

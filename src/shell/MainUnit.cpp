@@ -3,6 +3,7 @@
 #include "AboutBoxUnit.h"
 #include "Dialogs.h"
 #include "Errors.h"
+#include "ThemedIcon.h"
 #include "controls/BitBtnXP.h"
 #include "controls/FilenameEdit.h"
 #include "controls/Memo.h"
@@ -17,7 +18,6 @@
 #include "translate/TranslateFUnit.h"
 #include "translate/TranslateWalk.h"
 #include "translate/translateunit.h"
-#include "ThemedIcon.h"
 
 #include <QAction>
 #include <QActionGroup>

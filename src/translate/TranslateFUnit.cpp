@@ -3,8 +3,8 @@
 #include "controls/BitBtnXP.h"
 #include "shell/Dialogs.h"
 #include "shell/MainUnit.h"
-#include "translateunit.h"
 #include "shell/ThemedIcon.h"
+#include "translateunit.h"
 
 #include <QApplication>
 #include <QCheckBox>
@@ -257,9 +257,10 @@ TTranslateForm::TTranslateForm(QWidget *parent)
 
     Panel1 = own(new QWidget(this), QStringLiteral("Panel1"));
     Panel1->setFixedHeight(35);
-    BackBtn = own(
-            new TBitBtnXP(QStringLiteral("Zurück..."), ThemedIcon("go-previous", QStyle::SP_ArrowBack), Panel1),
-            QStringLiteral("BackBtn"));
+    BackBtn = own(new TBitBtnXP(QStringLiteral("Zurück..."),
+                                ThemedIcon("go-previous", QStyle::SP_ArrowBack),
+                                Panel1),
+                  QStringLiteral("BackBtn"));
     auto *top = new QHBoxLayout(Panel1);
     top->setContentsMargins(8, 4, 8, 4);
     top->addWidget(BackBtn);

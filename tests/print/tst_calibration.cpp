@@ -6,11 +6,11 @@
 #include "ScriptedDialogs.h"
 #include "TestEnvironment.h"
 #include "controls/Memo.h"
+#include "persist/FormStorage.h"
 #include "print/CalibrationDialog.h"
 #include "print/Printer.h"
 #include "print/PrinterCalibration.h"
 #include "print/TestPage.h"
-#include "persist/FormStorage.h"
 #include "shell/MainUnit.h"
 
 #include <QCheckBox>
@@ -242,7 +242,8 @@ void TstCalibration::storeThatCannotBeWrittenIsReported()
     QCOMPARE((*m_dialogs)->messages.size(), messagesBefore + 1);
     QCOMPARE((*m_dialogs)->messages.last().icon, TMsgIcon::Error);
     QCOMPARE((*m_dialogs)->messages.last().text,
-             QStringLiteral("Die Druckereinstellung kann nicht in „%1“ gespeichert werden. (Zugriff verweigert)")
+             QStringLiteral(
+                     "Die Druckereinstellung kann nicht in „%1“ gespeichert werden. (Zugriff verweigert)")
                      .arg(QDir::toNativeSeparators(file)));
     SaveCalibration(Printer().printerName(), PrinterCalibration());
     Printer().setCalibration(PrinterCalibration());

@@ -4,10 +4,10 @@
 // ink is found on the job rendered at 300 dpi, against the same envelope on the borderless built-in
 // PDF printer. Without a reachable print service this test fails; it never skips.
 
+#include "CupsTools.h"
 #include "InkHelpers.h"
 #include "PdfCheck.h"
 #include "ScriptedDialogs.h"
-#include "CupsTools.h"
 #include "TestEnvironment.h"
 #include "controls/Memo.h"
 #include "controls/RxSpinEdit.h"
@@ -40,8 +40,6 @@ double pxToMm(double px)
 {
     return px / Dpi * 25.4;
 }
-
-
 
 ipp_jstate_t jobState(const QString &queue, int id)
 {

@@ -3,9 +3,9 @@
 // Without a reachable print service this test fails; it never skips.
 
 #include "CopiesAnswer.h"
+#include "CupsTools.h"
 #include "PdfCheck.h"
 #include "ScriptedDialogs.h"
-#include "CupsTools.h"
 #include "TestEnvironment.h"
 #include "controls/Memo.h"
 #include "controls/RxSpinEdit.h"
@@ -62,8 +62,6 @@ int lastJobIdOf(const QString &queue)
         last = qMax(last, j.id);
     return last;
 }
-
-
 
 } // namespace
 

@@ -24,7 +24,6 @@ QString optionsText(const QList<CupsJobOption> &options)
     return parts.join(QLatin1Char(' '));
 }
 
-
 // The state of one job as the service lists it; 0 when it does not list it.
 int jobState(const QString &queue, int id)
 {
