@@ -221,10 +221,13 @@ void runCsvFile(TMainForm &form, CsvRun run)
         return;
     }
     // Stopped early: the next run of this file may go on here.
-    resumeStore.save(
+    const QString notKept = resumeStore.save(
             identity,
             TResumePlace{place.nextLine, place.printedBefore + done, place.total, place.nextFirstLine});
-    const QString where = stopText(place, done);
+    QString where = stopText(place, done);
+    // The next run cannot offer to go on then: the message still says where it stopped.
+    if (!notKept.isEmpty())
+        where += QStringLiteral("\n\n") + notKept;
     if (stop == Stop::Cancelled)
         Dialogs().messageBox(&form, where, MessageText(7), TMsgIcon::Information, TMsgButtons::Ok);
     else

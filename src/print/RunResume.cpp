@@ -1,5 +1,7 @@
 #include "RunResume.h"
 
+#include "persist/FormStorage.h"
+
 #include <QCryptographicHash>
 #include <QDateTime>
 #include <QFileInfo>
@@ -48,7 +50,7 @@ std::optional<TResumePlace> TResumeStore::find(const TCsvFileIdentity &file) con
     return place;
 }
 
-void TResumeStore::save(const TCsvFileIdentity &file, const TResumePlace &place)
+QString TResumeStore::save(const TCsvFileIdentity &file, const TResumePlace &place)
 {
     m_store.beginGroup(Group);
     m_store.beginGroup(entryName(file.path));
@@ -71,6 +73,9 @@ void TResumeStore::save(const TCsvFileIdentity &file, const TResumePlace &place)
         m_store.remove(entries[i].second);
     m_store.endGroup();
     m_store.sync();
+    return SettingsStoreError(
+            m_store,
+            QStringLiteral("Die Stelle, an der der Druck endete, kann nicht in „%1“ gespeichert werden."));
 }
 
 void TResumeStore::forget(const TCsvFileIdentity &file)

@@ -37,7 +37,8 @@ public:
     explicit TResumeStore(QSettings &store);
 
     std::optional<TResumePlace> find(const TCsvFileIdentity &file) const;
-    void save(const TCsvFileIdentity &file, const TResumePlace &place);
+    // Empty when the place is kept; otherwise why not, for the user (the store's file and reason).
+    [[nodiscard]] QString save(const TCsvFileIdentity &file, const TResumePlace &place);
     void forget(const TCsvFileIdentity &file);
 
 private:

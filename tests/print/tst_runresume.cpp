@@ -2,6 +2,7 @@
 #include "print/RunResume.h"
 
 #include <QBuffer>
+#include <QDir>
 #include <QFileInfo>
 #include <QSettings>
 #include <QTemporaryDir>
@@ -23,7 +24,8 @@ private slots:
         const TCsvFileIdentity file{QStringLiteral("/home/a/Adressen/serie.csv"), 1234, 1700000000123};
         {
             auto s = store();
-            TResumeStore(*s).save(file, TResumePlace{17, 15, 30, QStringLiteral("Müller & Söhne")});
+            QCOMPARE(TResumeStore(*s).save(file, TResumePlace{17, 15, 30, QStringLiteral("Müller & Söhne")}),
+                     QString());
         }
         // Another store object on the same file, as after a restart.
         auto s = store();
@@ -52,7 +54,7 @@ private slots:
         auto s = store(QStringLiteral("other.ini"));
         TResumeStore r(*s);
         const TCsvFileIdentity saved{QStringLiteral("/home/a/Adressen/serie.csv"), 1234, 1700000000123};
-        r.save(saved, TResumePlace{3, 2, 9, QStringLiteral("x")});
+        QCOMPARE(r.save(saved, TResumePlace{3, 2, 9, QStringLiteral("x")}), QString());
         QVERIFY(!r.find(TCsvFileIdentity{path, size, modified}));
         QVERIFY(r.find(saved));
     }
@@ -63,9 +65,9 @@ private slots:
         TResumeStore r(*s);
         const TCsvFileIdentity a{QStringLiteral("C:\\Daten\\a.csv"), 10, 20};
         const TCsvFileIdentity b{QStringLiteral("/tmp/b.csv"), 10, 20};
-        r.save(a, TResumePlace{5, 4, 8, QStringLiteral("A")});
-        r.save(b, TResumePlace{2, 1, 3, QStringLiteral("B")});
-        r.save(a, TResumePlace{7, 6, 8, QStringLiteral("A7")});
+        QCOMPARE(r.save(a, TResumePlace{5, 4, 8, QStringLiteral("A")}), QString());
+        QCOMPARE(r.save(b, TResumePlace{2, 1, 3, QStringLiteral("B")}), QString());
+        QCOMPARE(r.save(a, TResumePlace{7, 6, 8, QStringLiteral("A7")}), QString());
         QCOMPARE(r.find(a)->nextLine, 7);
         r.forget(a);
         QVERIFY(!r.find(a));
@@ -78,8 +80,9 @@ private slots:
         TResumeStore r(*s);
         const int n = TResumeStore::MaxEntries + 3;
         for (int i = 0; i < n; ++i) {
-            r.save(TCsvFileIdentity{QStringLiteral("/f/%1.csv").arg(i), i, i},
-                   TResumePlace{2, 1, 2, QString()});
+            QCOMPARE(r.save(TCsvFileIdentity{QStringLiteral("/f/%1.csv").arg(i), i, i},
+                            TResumePlace{2, 1, 2, QString()}),
+                     QString());
             QTest::qWait(2); // distinct times of saving
         }
         int kept = 0;
@@ -88,6 +91,22 @@ private slots:
         QCOMPARE(kept, TResumeStore::MaxEntries);
         QVERIFY(!r.find(TCsvFileIdentity{QStringLiteral("/f/0.csv"), 0, 0}));
         QVERIFY(r.find(TCsvFileIdentity{QStringLiteral("/f/%1.csv").arg(n - 1), n - 1, n - 1}));
+    }
+
+    void unwritableStoreSaysSo()
+    {
+        const TCsvFileIdentity file{QStringLiteral("/f/a.csv"), 1, 1};
+        const TResumePlace place{3, 2, 9, QStringLiteral("x")};
+        // The store's file cannot be written where a folder stands in its place.
+        const QString blocked = m_dir.filePath(QStringLiteral("blocked.ini"));
+        QVERIFY(QDir().mkpath(blocked));
+        QSettings s(blocked, QSettings::IniFormat);
+        QCOMPARE(TResumeStore(s).save(file, place),
+                 QStringLiteral("Die Stelle, an der der Druck endete, kann nicht in „%1“ gespeichert werden. "
+                                "(Zugriff verweigert)")
+                         .arg(QDir::toNativeSeparators(blocked)));
+        auto writable = store(QStringLiteral("writable.ini"));
+        QCOMPARE(TResumeStore(*writable).save(file, place), QString());
     }
 
     void identityOfARealFile()
