@@ -67,15 +67,6 @@ QString pdfText(const QString &file)
     return doc->page(0)->text(QRectF());
 }
 
-QString writeFile(const QString &name, const QByteArray &bytes)
-{
-    const QString path = TestEnv->path(name);
-    QFile f(path);
-    if (!f.open(QIODevice::WriteOnly) || f.write(bytes) != bytes.size())
-        qFatal("cannot write %s", qPrintable(path));
-    return path;
-}
-
 QTreeWidget *list()
 {
     return ChooseAddressForm->ListView1;
@@ -291,7 +282,7 @@ private slots:
 
     void printErrorEndsLoop()
     {
-        const QString blocker = writeFile(QStringLiteral("blocker"), "x");
+        const QString blocker = TestEnv->writeFile(QStringLiteral("blocker"), "x");
         TPrinter::setPdfOutputFolder(blocker + QStringLiteral("/pdf"));
         ChooseAddressForm->setAddresses({"A", "B"});
         mark({0, 1});
@@ -517,8 +508,9 @@ private slots:
     void listRunAddsAndWritesPerRecord()
     {
         ChooseAddressForm->setAddresses({"Alt"});
-        const QString csv = writeFile(QStringLiteral("drei.csv"),
-                                      "Alpha;Weg 1\r\n\r\n\"Beta\";\"Platz 2\"\r\n\"nichts\nGamma;Ring 3");
+        const QString csv
+                = TestEnv->writeFile(QStringLiteral("drei.csv"),
+                                     "Alpha;Weg 1\r\n\r\n\"Beta\";\"Platz 2\"\r\n\"nichts\nGamma;Ring 3");
         dialogs().fileAnswers.enqueue(csv);
         // Before each record is stored, the file holds the state after the record before it.
         QStringList seen;
@@ -547,7 +539,7 @@ private slots:
     void listRunWorkedExampleCaption()
     {
         dialogs().fileAnswers.enqueue(
-                writeFile(QStringLiteral("eins.csv"), "Meier;Hauptstr. 5;12345 Berlin\n"));
+                TestEnv->writeFile(QStringLiteral("eins.csv"), "Meier;Hauptstr. 5;12345 Berlin\n"));
         MainForm->CSVDateiinAdresslisteladen1Click();
         QCOMPARE(ChooseAddressForm->addresses(), QStringList{"Meier\r\nHauptstr. 5\r\n12345 Berlin\r\n"});
     }
@@ -570,7 +562,7 @@ private slots:
     {
         QFETCH(QByteArray, bytes);
         QFETCH(QString, item);
-        dialogs().fileAnswers.enqueue(writeFile(QStringLiteral("kodiert.csv"), bytes));
+        dialogs().fileAnswers.enqueue(TestEnv->writeFile(QStringLiteral("kodiert.csv"), bytes));
         MainForm->CSVDateiinAdresslisteladen1Click();
         QCOMPARE(ChooseAddressForm->addresses(), QStringList{item});
     }
@@ -580,7 +572,7 @@ private slots:
         QByteArray bytes;
         for (int i = 1; i <= 5; ++i)
             bytes += "Name " + QByteArray::number(i) + "\n";
-        dialogs().fileAnswers.enqueue(writeFile(QStringLiteral("fuenf.csv"), bytes));
+        dialogs().fileAnswers.enqueue(TestEnv->writeFile(QStringLiteral("fuenf.csv"), bytes));
         int fills = 0;
         QObject::connect(MainForm->Memo1, &QPlainTextEdit::textChanged, MainForm, [&fills] {
             if (++fills == 2) {
@@ -596,8 +588,8 @@ private slots:
 
     void printRunAfterOneConfirmation()
     {
-        dialogs().fileAnswers.enqueue(writeFile(QStringLiteral("serie.csv"),
-                                                "\"Anton\";\"Weg 1\"\n\nBerta;Weg 2\r\nCäsar;Weg 3\n"));
+        dialogs().fileAnswers.enqueue(TestEnv->writeFile(
+                QStringLiteral("serie.csv"), "\"Anton\";\"Weg 1\"\n\nBerta;Weg 2\r\nCäsar;Weg 3\n"));
         MainForm->CSVImportieren1->trigger();
         QVERIFY(dialogs().messages.isEmpty());
         QCOMPARE(dialogs().runQuestions.size(), 1);
@@ -621,7 +613,7 @@ private slots:
 
     void printRunCancelled()
     {
-        dialogs().fileAnswers.enqueue(writeFile(QStringLiteral("serie.csv"), "A\nB\nC\n"));
+        dialogs().fileAnswers.enqueue(TestEnv->writeFile(QStringLiteral("serie.csv"), "A\nB\nC\n"));
         dialogs().runAnswers.enqueue(TRunAnswer{false, false});
         MainForm->Memo1->setText(QStringLiteral("vorher"));
         MainForm->CSVImportieren1Click();
@@ -670,11 +662,11 @@ private slots:
 
     void printErrorEndsRunAndClosesFile()
     {
-        const QString csv = writeFile(QStringLiteral("fehler.csv"), "A\nB\nC\n");
+        const QString csv = TestEnv->writeFile(QStringLiteral("fehler.csv"), "A\nB\nC\n");
         const auto openFds = [] {
             return QDir(QStringLiteral("/proc/self/fd")).entryList(QDir::Files | QDir::System).size();
         };
-        const QString blocker = writeFile(QStringLiteral("blocker"), "x");
+        const QString blocker = TestEnv->writeFile(QStringLiteral("blocker"), "x");
         TPrinter::setPdfOutputFolder(blocker + QStringLiteral("/pdf"));
         const auto before = openFds();
         dialogs().fileAnswers.enqueue(csv);

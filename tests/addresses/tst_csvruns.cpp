@@ -52,15 +52,6 @@ QStringList printedRecipients()
     return out;
 }
 
-QString writeFile(const QString &name, const QByteArray &bytes)
-{
-    const QString path = TestEnv->path(name);
-    QFile f(path);
-    if (!f.open(QIODevice::WriteOnly) || f.write(bytes) != bytes.size())
-        qFatal("cannot write %s", qPrintable(path));
-    return path;
-}
-
 // Lines "#1#", "#2#"... so each envelope names its line.
 QByteArray numberedLines(int n)
 {
@@ -146,7 +137,7 @@ private slots:
         const QByteArray optionsBefore = fileBytes(optionsFile());
         QVERIFY(!optionsBefore.isEmpty());
         MainForm->Memo1->setText(QStringLiteral("vorher"));
-        dialogs().fileAnswers.enqueue(writeFile(QStringLiteral("adressen.xlsx"), bytes));
+        dialogs().fileAnswers.enqueue(TestEnv->writeFile(QStringLiteral("adressen.xlsx"), bytes));
         if (print)
             MainForm->CSVImportieren1->trigger();
         else
@@ -184,7 +175,7 @@ private slots:
         MainForm->SaveOptions();
         const QByteArray optionsBefore = fileBytes(optionsFile());
         dialogs().fileAnswers.enqueue(
-                writeFile(QStringLiteral("liste.csv"), "Name;Ort\n\nMeier;Berlin\nSchulz;Bonn"));
+                TestEnv->writeFile(QStringLiteral("liste.csv"), "Name;Ort\n\nMeier;Berlin\nSchulz;Bonn"));
         dialogs().runAnswers.enqueue(answer);
         MainForm->CSVDateiinAdresslisteladen1->trigger();
         QCOMPARE(dialogs().runQuestions.size(), 1);
@@ -204,7 +195,7 @@ private slots:
     void printRunHeaderSkipsLineOne()
     {
         dialogs().fileAnswers.enqueue(
-                writeFile(QStringLiteral("kopf.csv"), "#Name#;Ort\n" + numberedLines(2)));
+                TestEnv->writeFile(QStringLiteral("kopf.csv"), "#Name#;Ort\n" + numberedLines(2)));
         dialogs().runAnswers.enqueue(TRunAnswer{true, true});
         MainForm->CSVImportieren1Click();
         QCOMPARE(printedRecipients(), (QStringList{"#1#", "#2#"}));
@@ -213,7 +204,7 @@ private slots:
 
     void cancelledRunSaysWhereAndResumes()
     {
-        const QString csv = writeFile(QStringLiteral("serie.csv"), "\n" + numberedLines(5));
+        const QString csv = TestEnv->writeFile(QStringLiteral("serie.csv"), "\n" + numberedLines(5));
         dialogs().fileAnswers.enqueue(csv);
         cancelAtFill(2);
         MainForm->CSVImportieren1Click();
@@ -269,14 +260,14 @@ private slots:
     {
         QFETCH(bool, change);
         QFETCH(int, asked);
-        const QString csv = writeFile(QStringLiteral("nein.csv"), numberedLines(3));
+        const QString csv = TestEnv->writeFile(QStringLiteral("nein.csv"), numberedLines(3));
         dialogs().fileAnswers.enqueue(csv);
         cancelAtFill(1);
         MainForm->CSVImportieren1Click();
         QCOMPARE(printedRecipients(), QStringList{"#1#"});
         dialogs().messages.clear();
         if (change)
-            writeFile(QStringLiteral("nein.csv"), numberedLines(4));
+            TestEnv->writeFile(QStringLiteral("nein.csv"), numberedLines(4));
         dialogs().fileAnswers.enqueue(csv);
         dialogs().messageAnswers.enqueue(TMsgResult::No);
         MainForm->CSVImportieren1Click();
@@ -288,10 +279,10 @@ private slots:
 
     void printErrorStopsAndResumesAtTheFailedRecord()
     {
-        const QString csv = writeFile(QStringLiteral("fehler.csv"), numberedLines(3));
+        const QString csv = TestEnv->writeFile(QStringLiteral("fehler.csv"), numberedLines(3));
         dialogs().fileAnswers.enqueue(csv);
         // The second envelope finds no folder to write to.
-        const QString blocker = writeFile(QStringLiteral("blocker"), "x");
+        const QString blocker = TestEnv->writeFile(QStringLiteral("blocker"), "x");
         QObject::connect(MainForm->Memo1, &QPlainTextEdit::textChanged, MainForm, [blocker] {
             if (MainForm->Memo1->text().startsWith(QLatin1String("#2#")))
                 TPrinter::setPdfOutputFolder(blocker + QStringLiteral("/pdf"));

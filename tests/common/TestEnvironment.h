@@ -69,6 +69,16 @@ public:
     {
         return path(QStringLiteral("data")) + QStringLiteral("/Velmora/Kuvertino/");
     }
+    // Writes bytes into the file name inside the environment and gives its path; stops the test
+    // program when that fails, since nothing after it would mean anything.
+    QString writeFile(const QString &name, const QByteArray &bytes) const
+    {
+        const QString file = path(name);
+        QFile f(file);
+        if (!f.open(QIODevice::WriteOnly) || f.write(bytes) != bytes.size())
+            qFatal("cannot write %s", qPrintable(file));
+        return file;
+    }
     QString programFolder() const { return path(QStringLiteral("prog")) + QLatin1Char('/'); }
     QString pdfFolder() const { return path(QStringLiteral("pdf")); }
     QString documentsFolder() const { return path(QStringLiteral("docs")); }

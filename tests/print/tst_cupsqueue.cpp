@@ -34,15 +34,6 @@ QByteArray numberedLines(int n)
     return b;
 }
 
-QString writeFile(const QString &name, const QByteArray &bytes)
-{
-    const QString path = TestEnv->path(name);
-    QFile f(path);
-    if (!f.open(QIODevice::WriteOnly) || f.write(bytes) != bytes.size())
-        qFatal("cannot write %s", qPrintable(path));
-    return path;
-}
-
 // The recipient ("#n#") of each job's document, in job order.
 QStringList arrived()
 {
@@ -159,7 +150,7 @@ private slots:
     {
         const WaitWatcher watcher(false);
         holdFor(3000);
-        dialogs().fileAnswers.enqueue(writeFile(QStringLiteral("dreissig.csv"), numberedLines(30)));
+        dialogs().fileAnswers.enqueue(TestEnv->writeFile(QStringLiteral("dreissig.csv"), numberedLines(30)));
         MainForm->CSVImportieren1Click();
         QVERIFY2(dialogs().messages.isEmpty(), qPrintable(dialogs().messages.value(0).text));
         // The limit stopped the run after ten jobs, and the window said so.
@@ -171,7 +162,7 @@ private slots:
 
     void cancelWhileWaitingThenResume()
     {
-        const QString csv = writeFile(QStringLiteral("abbruch.csv"), numberedLines(30));
+        const QString csv = TestEnv->writeFile(QStringLiteral("abbruch.csv"), numberedLines(30));
         {
             const WaitWatcher watcher(true);
             holdFor(0);
@@ -201,7 +192,8 @@ private slots:
 
     void headerLineSkipped()
     {
-        dialogs().fileAnswers.enqueue(writeFile(QStringLiteral("kopf.csv"), "#0#;Kopf\n" + numberedLines(2)));
+        dialogs().fileAnswers.enqueue(
+                TestEnv->writeFile(QStringLiteral("kopf.csv"), "#0#;Kopf\n" + numberedLines(2)));
         dialogs().runAnswers.enqueue(TRunAnswer{true, true});
         MainForm->CSVImportieren1Click();
         QVERIFY(queueEmpty());
@@ -211,7 +203,7 @@ private slots:
     void rejectingQueueEndsTheRun()
     {
         Scheduler->reject();
-        dialogs().fileAnswers.enqueue(writeFile(QStringLiteral("abgelehnt.csv"), numberedLines(5)));
+        dialogs().fileAnswers.enqueue(TestEnv->writeFile(QStringLiteral("abgelehnt.csv"), numberedLines(5)));
         MainForm->CSVImportieren1Click();
         QCOMPARE(dialogs().messages.size(), 1);
         const QString text = dialogs().messages[0].text;
