@@ -4,7 +4,7 @@
 function(kuvertino_add_bench name)
     cmake_parse_arguments(ARG "" "" "SOURCES" ${ARGN})
     add_executable(${name} ${ARG_SOURCES})
-    target_link_libraries(${name} PRIVATE kuvertino_core Qt6::Test)
+    target_link_libraries(${name} PRIVATE kuvertino_app Qt6::Test)
     target_include_directories(${name} PRIVATE ${CMAKE_SOURCE_DIR}/bench/common ${CMAKE_SOURCE_DIR}/tests/common)
     target_compile_definitions(${name} PRIVATE KUVERTINO_BINARY_DIR="${CMAKE_BINARY_DIR}")
 endfunction()

@@ -12,7 +12,7 @@ set(KUVERTINO_ICON_SIZES 16 24 32 48 64 128 256)
 # moved to any prefix.
 file(RELATIVE_PATH KUVERTINO_SHARED_DATA_FROM_BIN
      ${CMAKE_INSTALL_FULL_BINDIR} ${CMAKE_INSTALL_FULL_DATADIR}/kuvertino)
-set_source_files_properties(${CMAKE_SOURCE_DIR}/src/persist/TablePlace.cpp PROPERTIES
+set_source_files_properties(${CMAKE_SOURCE_DIR}/src/core/TablePlace.cpp TARGET_DIRECTORY kuvertino_core PROPERTIES
     COMPILE_DEFINITIONS KUVERTINO_SHARED_DATA_FROM_BIN="${KUVERTINO_SHARED_DATA_FROM_BIN}")
 
 # The PNG icons are drawn from the SVG at build time, so no picture is kept twice in the sources.

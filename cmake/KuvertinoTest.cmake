@@ -1,5 +1,5 @@
 # kuvertino_add_test(<name> SOURCES <files...> [LABELS <extra labels...>] [LIBS <libs...>])
-# One Qt Test program linked to the library, run offscreen with a fixed locale. Every test carries
+# One Qt Test program linked to the application layer (and so to every layer below), run offscreen with a fixed locale. Every test carries
 # the label of its subsystem, the name of its folder under tests/ (tests/print -> print); LABELS only
 # adds to it (gui, cups), so no test goes unlabelled.
 function(kuvertino_add_test name)
@@ -11,7 +11,7 @@ function(kuvertino_add_test name)
                             "not in ${CMAKE_CURRENT_SOURCE_DIR}")
     endif()
     add_executable(${name} ${ARG_SOURCES})
-    target_link_libraries(${name} PRIVATE kuvertino_core Qt6::Test ${ARG_LIBS})
+    target_link_libraries(${name} PRIVATE kuvertino_app Qt6::Test ${ARG_LIBS})
     target_include_directories(${name} PRIVATE ${CMAKE_SOURCE_DIR}/tests/common)
     target_compile_definitions(${name} PRIVATE
         KUVERTINO_TEST_DATA="${CMAKE_SOURCE_DIR}/tests/data"

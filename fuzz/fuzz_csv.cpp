@@ -1,7 +1,7 @@
 // libFuzzer entry point for the CSV line reader: arbitrary bytes as a file, every line split and
 // unescaped as the two CSV runs do. Beyond not crashing, the invariants below must hold.
-#include "print/CsvReader.h"
-#include "shell/Errors.h"
+#include "core/CsvReader.h"
+#include "core/Errors.h"
 
 #include <QBuffer>
 

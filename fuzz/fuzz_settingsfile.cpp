@@ -1,6 +1,6 @@
 // libFuzzer target for the envelope settings-file reader: any bytes give a result or the
 // input/output error, never a crash; what was read completely writes back and reads again the same.
-#include "persist/SettingsFile.h"
+#include "core/SettingsFile.h"
 
 #include <QBuffer>
 #include <QByteArray>

@@ -2,8 +2,8 @@
 // sequential device, and checks that every record read writes back to the very bytes it came from.
 
 #include "SequentialDevice.h"
-#include "persist/BinaryIO.h"
-#include "shell/Errors.h"
+#include "core/BinaryIO.h"
+#include "core/Errors.h"
 
 #include <QBuffer>
 #include <QtEndian>

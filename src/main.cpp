@@ -1,6 +1,6 @@
-#include "shell/Application.h"
-#include "shell/MainUnit.h"
-#include "translate/LanguageCommands.h"
+#include "app/Application.h"
+#include "app/MainUnit.h"
+#include "app/LanguageCommands.h"
 
 int main(int argc, char *argv[])
 {

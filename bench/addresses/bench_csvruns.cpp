@@ -8,11 +8,11 @@
 #include "ScriptedDialogs.h"
 #include "TestEnvironment.h"
 
-#include "controls/Memo.h"
-#include "print/ChooseAddressFUnit.h"
-#include "print/CsvReader.h"
+#include "app/Memo.h"
+#include "app/ChooseAddressFUnit.h"
+#include "core/CsvReader.h"
 #include "print/Printer.h"
-#include "shell/MainUnit.h"
+#include "app/MainUnit.h"
 
 #include <QApplication>
 #include <QBuffer>

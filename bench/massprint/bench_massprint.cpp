@@ -14,7 +14,7 @@
 #include "ScriptedDialogs.h"
 
 #include "print/Printer.h"
-#include "shell/MainUnit.h"
+#include "app/MainUnit.h"
 
 #include <cups/cups.h>
 

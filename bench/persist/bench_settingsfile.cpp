@@ -3,8 +3,8 @@
 
 #include "BenchMeasure.h"
 
-#include "persist/AtomicFile.h"
-#include "persist/SettingsFile.h"
+#include "core/AtomicFile.h"
+#include "core/SettingsFile.h"
 
 #include <QCoreApplication>
 #include <QElapsedTimer>

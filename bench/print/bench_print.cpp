@@ -8,10 +8,10 @@
 #include "BenchMeasure.h"
 #include "TestEnvironment.h"
 
-#include "controls/FilenameEdit.h"
-#include "controls/Memo.h"
+#include "app/FilenameEdit.h"
+#include "app/Memo.h"
 #include "print/Printer.h"
-#include "shell/MainUnit.h"
+#include "app/MainUnit.h"
 
 #include <QApplication>
 #include <QComboBox>

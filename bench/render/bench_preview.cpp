@@ -8,14 +8,14 @@
 #include "BenchMeasure.h"
 #include "TestEnvironment.h"
 
-#include "controls/FilenameEdit.h"
-#include "controls/Memo.h"
-#include "controls/RxSpinEdit.h"
+#include "app/FilenameEdit.h"
+#include "app/Memo.h"
+#include "app/RxSpinEdit.h"
 #include "print/Printer.h"
 #include "render/EnvelopePicture.h"
-#include "render/PaintBox.h"
-#include "render/Preview.h"
-#include "shell/MainUnit.h"
+#include "app/PaintBox.h"
+#include "app/Preview.h"
+#include "app/MainUnit.h"
 
 #include <QApplication>
 #include <QComboBox>

@@ -5,7 +5,7 @@
 #include "BenchMeasure.h"
 
 #include "print/Printer.h"
-#include "shell/MainUnit.h"
+#include "app/MainUnit.h"
 
 #include <QApplication>
 #include <QDateTime>

@@ -3,8 +3,8 @@
 
 #include "BenchMeasure.h"
 
-#include "shell/velmora.h"
-#include "translate/translateunit.h"
+#include "core/velmora.h"
+#include "core/translateunit.h"
 
 #include <QCoreApplication>
 #include <QElapsedTimer>

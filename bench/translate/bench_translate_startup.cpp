@@ -6,8 +6,8 @@
 
 #include "BenchMeasure.h"
 
-#include "shell/MainUnit.h"
-#include "translate/translateunit.h"
+#include "app/MainUnit.h"
+#include "core/translateunit.h"
 
 #include <QApplication>
 #include <QDateTime>

@@ -1,4 +1,4 @@
-#include "CupsSubmission.h"
+#include "print/CupsSubmission.h"
 
 #include <QFile>
 #include <QPageLayout>

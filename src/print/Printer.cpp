@@ -1,9 +1,10 @@
-#include "Printer.h"
+#include "print/Printer.h"
 
-#include "PrintRun.h"
+#include "print/PrintRetry.h"
+#include "print/PrintWaiter.h"
 
-#include "shell/Errors.h"
-#include "translate/translateunit.h"
+#include "core/Errors.h"
+#include "core/translateunit.h"
 
 #include <QCoreApplication>
 #include <QDir>
@@ -19,7 +20,7 @@
 #if defined(Q_OS_UNIX) && !defined(Q_OS_DARWIN)
 // Qt prints through CUPS here; jobs are handed over by the program itself (see CupsSubmission).
 #define KUVERTINO_OWN_CUPS_SUBMISSION 1
-#include "CupsSubmission.h"
+#include "print/CupsSubmission.h"
 #endif
 
 namespace {
@@ -389,7 +390,7 @@ void TPrinter::endDoc()
                 return TSubmitAnswer{answer.jobId, int(answer.status), answer.serviceText};
             },
             [&] { return CupsQueueAcceptsJobs(submission.queue); },
-            [](int pauseMs) { return WaitForPrinter(pauseMs); });
+            [](int pauseMs) { return CurrentPrintWaiter().waitForPrinter(pauseMs); });
     if (retried.end == TSubmitEnd::Cancelled)
         throw EPrintCancelled();
     if (!answer.accepted())

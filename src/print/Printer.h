@@ -1,6 +1,6 @@
 #pragma once
 
-#include "PrinterCalibration.h"
+#include "print/PrinterCalibration.h"
 
 #include <QList>
 #include <QPageSize>

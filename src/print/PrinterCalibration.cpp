@@ -1,8 +1,8 @@
-#include "PrinterCalibration.h"
+#include "print/PrinterCalibration.h"
 
-#include "persist/FormStorage.h"
-#include "render/PaperFormats.h"
-#include "shell/Errors.h"
+#include "core/SettingsStore.h"
+#include "core/PaperFormats.h"
+#include "core/Errors.h"
 
 #include <QPainter>
 #include <QSettings>
@@ -71,12 +71,12 @@ void SaveCalibration(QSettings &store, const QString &printerName, const Printer
 
 PrinterCalibration LoadCalibration(const QString &printerName)
 {
-    return LoadCalibration(*TFormStorage::openStore(), printerName);
+    return LoadCalibration(*OpenSettingsStore(), printerName);
 }
 
 void SaveCalibration(const QString &printerName, const PrinterCalibration &calibration)
 {
-    SaveCalibration(*TFormStorage::openStore(), printerName, calibration);
+    SaveCalibration(*OpenSettingsStore(), printerName, calibration);
 }
 
 QPoint ShiftInPixels(const PrinterCalibration &calibration, int dpi)

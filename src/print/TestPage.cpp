@@ -1,9 +1,9 @@
-#include "TestPage.h"
+#include "print/TestPage.h"
 
-#include "Printer.h"
-#include "PrinterCalibration.h"
-#include "render/PaperFormats.h"
-#include "translate/translateunit.h"
+#include "print/Printer.h"
+#include "print/PrinterCalibration.h"
+#include "core/PaperFormats.h"
+#include "core/translateunit.h"
 
 #include <QFont>
 #include <QLocale>

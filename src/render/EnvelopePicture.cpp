@@ -1,4 +1,4 @@
-#include "EnvelopePicture.h"
+#include "render/EnvelopePicture.h"
 
 #include <QFileInfo>
 #include <QImageReader>
@@ -133,4 +133,10 @@ void PictureCache::clear()
     m_path.clear();
     m_size = -1;
     m_modified = QDateTime();
+}
+
+PictureCache &SharedPictureCache()
+{
+    static PictureCache cache;
+    return cache;
 }

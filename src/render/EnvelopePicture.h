@@ -59,3 +59,6 @@ private:
     std::shared_ptr<const EnvelopePicture> m_picture;
     int m_loads = 0;
 };
+
+// The decoded-picture memory shared by the preview and printing.
+PictureCache &SharedPictureCache();

@@ -1,8 +1,8 @@
-#include "EnvelopeRenderer.h"
+#include "render/EnvelopeRenderer.h"
 
-#include "EnvelopePicture.h"
-#include "PaperFormats.h"
-#include "TextBlock.h"
+#include "render/EnvelopePicture.h"
+#include "core/PaperFormats.h"
+#include "render/TextBlock.h"
 
 #include <QPainter>
 

@@ -1,35 +1,12 @@
 #pragma once
 
-#include "shell/FontRec.h"
+#include "core/Envelope.h"
 
 #include <QRect>
 #include <QString>
 
 class QPainter;
 class PictureCache;
-struct EnvelopeControls;
-
-// Everything one envelope drawing reads from the main window.
-struct EnvelopeValue
-{
-    QString recipient; // lines separated by CR LF (or CR, or LF)
-    QString sender;
-    QString infoLine;       // empty: no info line
-    TFontRec recipientFont; // also the info line's font
-    TFontRec senderFont;
-    double margin = 15; // the three lengths: millimetres, or inches in inch mode
-    double pictureWidth = 20;
-    double pictureGap = 5;
-    bool inchMode = false;
-    double recipientLeftPercent = 50; // of the sheet width
-    double recipientTopPercent = 50;  // of the sheet height
-    QString pictureField;             // the picture file field's text
-    int picturePosition = 1;          // 0 left of the sender, 1 below it, 2 as a stamp; others: none
-};
-
-// What the renderer draws of the controls' envelope: the texts, fonts and picture choice, and each
-// spin field's number as its text shows it.
-EnvelopeValue EnvelopeToDraw(const EnvelopeControls &controls);
 
 // Where it is drawn: the target's resolution and pixel size, the zoom, the printer page that gives
 // the sheet, and whether this is the printed page.

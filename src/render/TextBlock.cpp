@@ -1,4 +1,4 @@
-#include "TextBlock.h"
+#include "render/TextBlock.h"
 
 #include <QFontMetrics>
 #include <QPainter>

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "shell/LineBreaks.h"
+#include "core/LineBreaks.h"
 
 #include <QRect>
 #include <QString>

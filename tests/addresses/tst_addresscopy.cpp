@@ -1,6 +1,6 @@
 #include "TestEnvironment.h"
 
-#include "print/ChooseAddressFUnit.h"
+#include "app/ChooseAddressFUnit.h"
 
 #include <QTreeWidget>
 #include <QtTest>

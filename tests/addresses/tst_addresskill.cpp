@@ -3,12 +3,12 @@
 #include "ScriptedDialogs.h"
 #include "TestEnvironment.h"
 
-#include "controls/BitBtnXP.h"
-#include "controls/Memo.h"
-#include "persist/SettingsFile.h"
-#include "print/ChooseAddressFUnit.h"
+#include "app/BitBtnXP.h"
+#include "app/Memo.h"
+#include "core/SettingsFile.h"
+#include "app/ChooseAddressFUnit.h"
 #include "print/Printer.h"
-#include "shell/MainUnit.h"
+#include "app/MainUnit.h"
 
 #include <QApplication>
 #include <QElapsedTimer>

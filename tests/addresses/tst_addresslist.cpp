@@ -1,13 +1,13 @@
 #include "ScriptedDialogs.h"
 #include "TestEnvironment.h"
 
-#include "controls/BitBtnXP.h"
-#include "controls/Memo.h"
-#include "persist/FormStorage.h"
-#include "print/ChooseAddressFUnit.h"
+#include "app/BitBtnXP.h"
+#include "app/Memo.h"
+#include "app/FormStorage.h"
+#include "app/ChooseAddressFUnit.h"
 #include "print/Printer.h"
-#include "shell/MainUnit.h"
-#include "translate/translateunit.h"
+#include "app/MainUnit.h"
+#include "core/translateunit.h"
 
 #include <QAction>
 #include <QDir>

@@ -1,5 +1,5 @@
-#include "print/CsvReader.h"
-#include "shell/Errors.h"
+#include "core/CsvReader.h"
+#include "core/Errors.h"
 
 #include <QBuffer>
 #include <QStringDecoder>

@@ -4,11 +4,11 @@
 #include "ScriptedDialogs.h"
 #include "TestEnvironment.h"
 
-#include "controls/Memo.h"
-#include "persist/FormStorage.h"
-#include "print/ChooseAddressFUnit.h"
+#include "app/Memo.h"
+#include "app/FormStorage.h"
+#include "app/ChooseAddressFUnit.h"
 #include "print/Printer.h"
-#include "shell/MainUnit.h"
+#include "app/MainUnit.h"
 
 #include <QAction>
 #include <QDir>

@@ -2,7 +2,7 @@
 
 // A dialog seam for tests: answers come from queues, and everything shown is recorded.
 
-#include "shell/Dialogs.h"
+#include "app/Dialogs.h"
 
 #include <QDialog>
 #include <QList>

@@ -6,7 +6,7 @@
 // directory (through KUVERTINO_TEST_ROOT) and adopt it instead of making their own.
 
 #include "print/Printer.h"
-#include "shell/MainUnit.h"
+#include "app/MainUnit.h"
 
 #include <QApplication>
 #include <QDir>

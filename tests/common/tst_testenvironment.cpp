@@ -3,8 +3,8 @@
 
 #include "TestEnvironment.h"
 
-#include "persist/FormStorage.h"
-#include "persist/ProgramDir.h"
+#include "app/FormStorage.h"
+#include "core/ProgramDir.h"
 
 #include <QProcess>
 #include <QSettings>

@@ -1,9 +1,9 @@
 #include "TestEnvironment.h"
 
-#include "controls/BitBtnXP.h"
-#include "controls/Memo.h"
-#include "controls/RxSpinEdit.h"
-#include "shell/Dialogs.h"
+#include "app/BitBtnXP.h"
+#include "app/Memo.h"
+#include "app/RxSpinEdit.h"
+#include "app/Dialogs.h"
 
 #include <QApplication>
 #include <QDialog>

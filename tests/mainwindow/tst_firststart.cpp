@@ -2,10 +2,10 @@
 #include "TestEnvironment.h"
 #include "TranslateTestSupport.h"
 
-#include "controls/RxSpinEdit.h"
-#include "persist/FormStorage.h"
-#include "render/PaintBox.h"
-#include "shell/MainUnit.h"
+#include "app/RxSpinEdit.h"
+#include "app/FormStorage.h"
+#include "app/PaintBox.h"
+#include "app/MainUnit.h"
 
 #include <QComboBox>
 #include <QMenuBar>

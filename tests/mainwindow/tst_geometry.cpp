@@ -1,6 +1,6 @@
 #include "TestEnvironment.h"
 
-#include "render/PaperFormats.h"
+#include "core/PaperFormats.h"
 
 #include <QTest>
 

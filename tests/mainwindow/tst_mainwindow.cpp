@@ -1,17 +1,17 @@
 #include "ScriptedDialogs.h"
 #include "TestEnvironment.h"
 
-#include "controls/BitBtnXP.h"
-#include "controls/FilenameEdit.h"
-#include "controls/Memo.h"
-#include "controls/RxSpinEdit.h"
-#include "print/ChooseAddressFUnit.h"
-#include "print/KopienFUnit.h"
-#include "render/PaintBox.h"
-#include "shell/AboutBoxUnit.h"
-#include "shell/Errors.h"
-#include "shell/MainUnit.h"
-#include "translate/TranslateFUnit.h"
+#include "app/BitBtnXP.h"
+#include "app/FilenameEdit.h"
+#include "app/Memo.h"
+#include "app/RxSpinEdit.h"
+#include "app/ChooseAddressFUnit.h"
+#include "app/KopienFUnit.h"
+#include "app/PaintBox.h"
+#include "app/AboutBoxUnit.h"
+#include "core/Errors.h"
+#include "app/MainUnit.h"
+#include "app/TranslateFUnit.h"
 
 #include <QAbstractButton>
 #include <QAction>

@@ -1,8 +1,8 @@
 #include "FileSizeLimit.h"
 #include "FolderFlags.h"
 
-#include "persist/AtomicFile.h"
-#include "shell/Errors.h"
+#include "core/AtomicFile.h"
+#include "core/Errors.h"
 
 #include <QDir>
 #include <QFile>

@@ -1,8 +1,8 @@
 #include "LimitedDevice.h"
 #include "SequentialDevice.h"
 
-#include "persist/BinaryIO.h"
-#include "shell/Errors.h"
+#include "core/BinaryIO.h"
+#include "core/Errors.h"
 
 #include <QBuffer>
 #include <QTest>

@@ -1,9 +1,9 @@
 #include "ScriptedDialogs.h"
 #include "TestEnvironment.h"
 
-#include "controls/Memo.h"
-#include "shell/Components.h"
-#include "shell/MainUnit.h"
+#include "app/Memo.h"
+#include "app/Components.h"
+#include "app/MainUnit.h"
 
 #include <QDir>
 #include <QFile>

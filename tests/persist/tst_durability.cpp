@@ -3,13 +3,13 @@
 #include "ScriptedDialogs.h"
 #include "TestEnvironment.h"
 
-#include "controls/BitBtnXP.h"
-#include "controls/Memo.h"
-#include "persist/AtomicFile.h"
-#include "persist/FastStateWrites.h"
-#include "print/ChooseAddressFUnit.h"
-#include "shell/MainUnit.h"
-#include "translate/translateunit.h"
+#include "app/BitBtnXP.h"
+#include "app/Memo.h"
+#include "core/AtomicFile.h"
+#include "core/FastStateWrites.h"
+#include "app/ChooseAddressFUnit.h"
+#include "app/MainUnit.h"
+#include "core/translateunit.h"
 
 #include <QAction>
 #include <QDir>
@@ -180,10 +180,10 @@ private slots:
     void scopeEndsSynced()
     {
         {
-            FastStateWrites outer(*MainForm);
+            FastStateWrites outer([] { MainForm->SaveOptions(); });
             QCOMPARE(LastStateDurability(), TFileDurability::Fast);
             {
-                FastStateWrites inner(*MainForm);
+                FastStateWrites inner([] { MainForm->SaveOptions(); });
                 MainForm->SaveOptions();
                 inner.finish();
             }
@@ -195,7 +195,7 @@ private slots:
         QCOMPARE(LastStateDurability(), TFileDurability::Synced);
         g_writes.clear();
         {
-            FastStateWrites nothingWritten(*MainForm);
+            FastStateWrites nothingWritten([] { MainForm->SaveOptions(); });
             nothingWritten.finish();
         }
         QCOMPARE(g_writes, QStringList{});

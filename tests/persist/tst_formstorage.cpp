@@ -1,7 +1,7 @@
 #include "ScriptedDialogs.h"
 #include "TestEnvironment.h"
 
-#include "persist/FormStorage.h"
+#include "app/FormStorage.h"
 
 #include <QApplication>
 #include <QDir>

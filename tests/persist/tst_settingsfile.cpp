@@ -1,9 +1,9 @@
 #include "LimitedDevice.h"
 
-#include "persist/AtomicFile.h"
-#include "persist/FontRecord.h"
-#include "persist/SettingsFile.h"
-#include "shell/Errors.h"
+#include "core/AtomicFile.h"
+#include "core/FontRecord.h"
+#include "core/SettingsFile.h"
+#include "core/Errors.h"
 
 #include <QBuffer>
 #include <QDir>

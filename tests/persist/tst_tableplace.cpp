@@ -1,7 +1,7 @@
 #include "TranslateTestSupport.h"
 
-#include "persist/TablePlace.h"
-#include "translate/translateunit.h"
+#include "core/TablePlace.h"
+#include "core/translateunit.h"
 
 #include <QSet>
 #include <QTemporaryDir>

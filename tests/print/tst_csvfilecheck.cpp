@@ -1,5 +1,5 @@
-#include "print/CsvFileCheck.h"
-#include "translate/translateunit.h"
+#include "core/CsvFileCheck.h"
+#include "core/translateunit.h"
 
 #include <QBuffer>
 #include <QTemporaryDir>

@@ -7,11 +7,11 @@
 #include "ScriptedDialogs.h"
 #include "TestEnvironment.h"
 
-#include "controls/Memo.h"
-#include "print/ChooseAddressFUnit.h"
+#include "app/Memo.h"
+#include "app/ChooseAddressFUnit.h"
 #include "print/Printer.h"
-#include "shell/Components.h"
-#include "shell/MainUnit.h"
+#include "app/Components.h"
+#include "app/MainUnit.h"
 
 #include <QApplication>
 #include <QProgressDialog>

@@ -4,8 +4,8 @@
 #include "PdfCheck.h"
 #include "TestEnvironment.h"
 #include "print/Printer.h"
-#include "shell/Errors.h"
-#include "translate/translateunit.h"
+#include "core/Errors.h"
+#include "core/translateunit.h"
 
 #include <QDir>
 #include <QFile>

@@ -1,5 +1,5 @@
-#include "print/PrintRun.h"
-#include "translate/translateunit.h"
+#include "app/PrintRun.h"
+#include "core/translateunit.h"
 
 #include <cups/ipp.h>
 

@@ -1,5 +1,5 @@
-#include "print/CsvSurvey.h"
-#include "print/RunResume.h"
+#include "core/CsvSurvey.h"
+#include "core/RunResume.h"
 
 #include <QBuffer>
 #include <QDir>

@@ -5,10 +5,10 @@
 #include "ScriptedDialogs.h"
 #include "TestEnvironment.h"
 
-#include "controls/BitBtnXP.h"
-#include "controls/Memo.h"
-#include "render/PaintBox.h"
-#include "shell/MainUnit.h"
+#include "app/BitBtnXP.h"
+#include "app/Memo.h"
+#include "app/PaintBox.h"
+#include "app/MainUnit.h"
 
 #include <QDir>
 #include <QFile>

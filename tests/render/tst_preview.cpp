@@ -2,15 +2,15 @@
 #include "ScriptedDialogs.h"
 #include "TestEnvironment.h"
 
-#include "controls/BitBtnXP.h"
-#include "controls/FilenameEdit.h"
-#include "controls/Memo.h"
-#include "controls/RxSpinEdit.h"
+#include "app/BitBtnXP.h"
+#include "app/FilenameEdit.h"
+#include "app/Memo.h"
+#include "app/RxSpinEdit.h"
 #include "print/Printer.h"
-#include "render/PaintBox.h"
-#include "render/Preview.h"
-#include "shell/MainUnit.h"
-#include "translate/translateunit.h"
+#include "app/PaintBox.h"
+#include "app/Preview.h"
+#include "app/MainUnit.h"
+#include "core/translateunit.h"
 
 #include <QAction>
 #include <QCheckBox>

@@ -2,10 +2,10 @@
 #include "ScriptedDialogs.h"
 #include "TestEnvironment.h"
 
-#include "controls/Memo.h"
+#include "app/Memo.h"
 #include "print/Printer.h"
-#include "render/PaintBox.h"
-#include "shell/MainUnit.h"
+#include "app/PaintBox.h"
+#include "app/MainUnit.h"
 
 #include <QPageLayout>
 #include <QPainter>

@@ -1,5 +1,5 @@
 #include "TestEnvironment.h"
-#include "render/Preview.h"
+#include "app/Preview.h"
 
 #include <QApplication>
 #include <QLabel>

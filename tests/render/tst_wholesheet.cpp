@@ -1,12 +1,12 @@
 #include "ScriptedDialogs.h"
 #include "TestEnvironment.h"
 
-#include "controls/Memo.h"
-#include "controls/RxSpinEdit.h"
+#include "app/Memo.h"
+#include "app/RxSpinEdit.h"
 #include "print/Printer.h"
-#include "render/PaintBox.h"
-#include "render/Preview.h"
-#include "shell/MainUnit.h"
+#include "app/PaintBox.h"
+#include "app/Preview.h"
+#include "app/MainUnit.h"
 
 #include <QAction>
 #include <QPageLayout>

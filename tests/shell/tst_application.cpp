@@ -1,9 +1,9 @@
 #include "ScriptedDialogs.h"
 #include "TestEnvironment.h"
 
-#include "shell/Application.h"
-#include "shell/Components.h"
-#include "shell/Errors.h"
+#include "app/Application.h"
+#include "app/Components.h"
+#include "core/Errors.h"
 
 #include <QSignalSpy>
 #include <QSpinBox>

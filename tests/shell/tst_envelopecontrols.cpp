@@ -4,15 +4,15 @@
 #include "ScriptedDialogs.h"
 #include "TestEnvironment.h"
 
-#include "controls/FilenameEdit.h"
-#include "controls/Memo.h"
-#include "controls/RxSpinEdit.h"
-#include "persist/SettingsFile.h"
-#include "persist/SettingsFromControls.h"
+#include "app/FilenameEdit.h"
+#include "app/Memo.h"
+#include "app/RxSpinEdit.h"
+#include "core/SettingsFile.h"
+#include "app/SettingsFromControls.h"
 #include "render/EnvelopeRenderer.h"
-#include "render/Preview.h"
-#include "shell/EnvelopeControls.h"
-#include "shell/MainUnit.h"
+#include "app/Preview.h"
+#include "app/EnvelopeControls.h"
+#include "app/MainUnit.h"
 
 #include <QAction>
 #include <QBuffer>

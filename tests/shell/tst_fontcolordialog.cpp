@@ -2,9 +2,9 @@
 // Cancel changing nothing.
 #include "TestEnvironment.h"
 
-#include "shell/Dialogs.h"
-#include "shell/FontColorDialog.h"
-#include "translate/translateunit.h"
+#include "app/Dialogs.h"
+#include "app/FontColorDialog.h"
+#include "core/translateunit.h"
 
 #include <QApplication>
 #include <QColorDialog>

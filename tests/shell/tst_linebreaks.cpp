@@ -1,8 +1,8 @@
 #include "TestEnvironment.h"
-#include "controls/Memo.h"
-#include "print/ChooseAddressFUnit.h"
+#include "app/Memo.h"
+#include "app/ChooseAddressFUnit.h"
 #include "render/TextBlock.h"
-#include "shell/LineBreaks.h"
+#include "core/LineBreaks.h"
 
 #include <QApplication>
 #include <QFontMetrics>

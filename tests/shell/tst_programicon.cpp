@@ -1,5 +1,5 @@
 #include "TestEnvironment.h"
-#include "shell/AboutBoxUnit.h"
+#include "app/AboutBoxUnit.h"
 
 #include <QPixmap>
 #include <QTest>

@@ -1,7 +1,7 @@
 #include "ScriptedDialogs.h"
 #include "TestEnvironment.h"
-#include "shell/RunBox.h"
-#include "translate/translateunit.h"
+#include "app/RunBox.h"
+#include "core/translateunit.h"
 
 #include <QCheckBox>
 #include <QDialogButtonBox>

@@ -1,8 +1,8 @@
 #include "ScriptedDialogs.h"
 #include "SequentialDevice.h"
-#include "persist/BinaryIO.h"
-#include "shell/Errors.h"
-#include "shell/velmora.h"
+#include "core/BinaryIO.h"
+#include "core/Errors.h"
+#include "core/velmora.h"
 
 #include <QBuffer>
 #include <QTest>

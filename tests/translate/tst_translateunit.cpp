@@ -1,10 +1,10 @@
 #include "FolderFlags.h"
 #include "ScriptedDialogs.h"
-#include "persist/AtomicFile.h"
-#include "persist/BinaryIO.h"
-#include "shell/Errors.h"
-#include "shell/velmora.h"
-#include "translate/translateunit.h"
+#include "core/AtomicFile.h"
+#include "core/BinaryIO.h"
+#include "core/Errors.h"
+#include "core/velmora.h"
+#include "core/translateunit.h"
 
 #include <QDir>
 #include <QFile>

@@ -2,11 +2,11 @@
 #include "TestEnvironment.h"
 #include "TranslateTestSupport.h"
 
-#include "controls/RxSpinEdit.h"
-#include "shell/MainUnit.h"
-#include "translate/LanguageCommands.h"
-#include "translate/TranslateFUnit.h"
-#include "translate/translateunit.h"
+#include "app/RxSpinEdit.h"
+#include "app/MainUnit.h"
+#include "app/LanguageCommands.h"
+#include "app/TranslateFUnit.h"
+#include "core/translateunit.h"
 
 #include <QAction>
 #include <QLabel>

@@ -2,10 +2,10 @@
 #include "TestEnvironment.h"
 #include "TranslateTestSupport.h"
 
-#include "controls/BitBtnXP.h"
-#include "shell/MainUnit.h"
-#include "translate/TranslateFUnit.h"
-#include "translate/translateunit.h"
+#include "app/BitBtnXP.h"
+#include "app/MainUnit.h"
+#include "app/TranslateFUnit.h"
+#include "core/translateunit.h"
 
 #include <QCheckBox>
 #include <QHeaderView>

@@ -2,15 +2,15 @@
 #include "TestEnvironment.h"
 #include "TranslateTestSupport.h"
 
-#include "controls/FilenameEdit.h"
-#include "controls/Memo.h"
-#include "controls/RxSpinEdit.h"
+#include "app/FilenameEdit.h"
+#include "app/Memo.h"
+#include "app/RxSpinEdit.h"
 #include "print/Printer.h"
-#include "shell/AboutBoxUnit.h"
-#include "shell/MainUnit.h"
-#include "translate/TranslateFUnit.h"
-#include "translate/TranslateWalk.h"
-#include "translate/translateunit.h"
+#include "app/AboutBoxUnit.h"
+#include "app/MainUnit.h"
+#include "app/TranslateFUnit.h"
+#include "app/TranslateWalk.h"
+#include "core/translateunit.h"
 
 #include <QAction>
 #include <QActionGroup>

@@ -1,6 +1,6 @@
 #include "TsvTable.h"
 
-#include "persist/BinaryIO.h"
+#include "core/BinaryIO.h"
 
 #include <QSet>
 

@@ -1,9 +1,9 @@
 // Turns the reviewable translation table (TSV) into the program's translate.dat.
 #include "TsvTable.h"
 
-#include "persist/AtomicFile.h"
-#include "persist/BinaryIO.h"
-#include "shell/Errors.h"
+#include "core/AtomicFile.h"
+#include "core/BinaryIO.h"
+#include "core/Errors.h"
 
 #include <QFile>
 

@@ -1,0 +1,254 @@
+#include "core/CsvFileCheck.h"
+#include "core/CsvReader.h"
+#include "core/CsvSurvey.h"
+#include "app/PrintRun.h"
+#include "core/RunResume.h"
+
+#include "app/Memo.h"
+#include "core/FastStateWrites.h"
+#include "app/FormStorage.h"
+#include "app/Dialogs.h"
+#include "app/MainUnit.h"
+#include "core/translateunit.h"
+
+#include <QAction>
+#include <QElapsedTimer>
+#include <QFile>
+#include <QFileInfo>
+#include <QProgressDialog>
+#include <QSettings>
+
+#include <optional>
+#include <tuple>
+
+namespace {
+
+enum class CsvRun { Print, List };
+
+void fillRecipient(TMainForm &form, const QStringList &fields)
+{
+    form.Memo1->setText(CsvRecipientText(fields));
+}
+
+// The menu item's caption as a heading: without its mnemonic and its closing dots.
+QString runHeading(const QAction *item)
+{
+    QString t = item->text();
+    t.remove(QLatin1Char('&'));
+    while (t.endsWith(QLatin1Char('.')))
+        t.chop(1);
+    return t.trimmed();
+}
+
+// Where a print run stands: the envelopes before this run (a resumed run counts on), and the place
+// to name when it stops.
+struct PrintProgress
+{
+    int printedBefore = 0;
+    int total = 0;
+    int nextLine = 0;
+    QString nextFirstLine;
+};
+
+QString stopText(const PrintProgress &p, int printedNow)
+{
+    return TranslateText(QStringLiteral("Der Seriendruck wurde nach %1 von %2 Umschlägen beendet."))
+                   .arg(p.printedBefore + printedNow)
+                   .arg(p.total)
+           + QLatin1Char('\n')
+           + TranslateText(QStringLiteral("Nächster Datensatz: Zeile %1, „%2“."))
+                     .arg(p.nextLine)
+                     .arg(p.nextFirstLine);
+}
+
+// Asks whether a print run stopped earlier over this very file goes on where it stopped; returns the
+// line to start at and the envelopes printed before.
+std::pair<int, std::optional<TResumePlace>>
+askResume(TMainForm &form, const TResumeStore &store, const TCsvFileIdentity &file)
+{
+    const std::optional<TResumePlace> place = store.find(file);
+    if (!place)
+        return {1, std::nullopt};
+    const QString question
+            = TranslateText(
+                      QStringLiteral(
+                              "Der letzte Seriendruck dieser Datei wurde nach %1 von %2 Umschlägen beendet."))
+                      .arg(place->printed)
+                      .arg(place->total)
+              + QLatin1Char('\n')
+              + TranslateText(QStringLiteral("Beim nächsten Datensatz fortfahren (Zeile %1, „%2“)? Mit Nein "
+                                             "beginnt der Druck bei der ersten Zeile."))
+                        .arg(place->nextLine)
+                        .arg(place->firstAddressLine);
+    if (Dialogs().messageBox(&form, question, MessageText(7), TMsgIcon::Question, TMsgButtons::YesNo)
+        != TMsgResult::Yes)
+        return {1, std::nullopt};
+    return {place->nextLine, place};
+}
+
+void runCsvFile(TMainForm &form, CsvRun run)
+{
+    const std::optional<QString> name = Dialogs().openFile(
+            &form, form.OpenDialog2->Filter, form.OpenDialog2->DefaultExt, form.OpenDialog2->FileName);
+    if (!name)
+        return;
+    form.OpenDialog2->FileName = *name;
+
+    // Closed on every way out, a printer error included.
+    QFile file(*name);
+    if (!file.open(QIODevice::ReadOnly)) {
+        Dialogs().messageBox(&form, MessageText(8), QString(), TMsgIcon::Error, TMsgButtons::Ok);
+        return;
+    }
+    // A spreadsheet, a PDF or a picture would give thousands of garbage envelopes or entries.
+    const NonTextKind kind = DetectNonText(file);
+    if (kind != NonTextKind::None) {
+        Dialogs().messageBox(&form,
+                             NonTextMessage(kind, QFileInfo(*name).fileName()),
+                             QString(),
+                             TMsgIcon::Error,
+                             TMsgButtons::Ok);
+        return;
+    }
+
+    const std::unique_ptr<QSettings> settings = TFormStorage::openStore();
+    TResumeStore resumeStore(*settings);
+    const TCsvFileIdentity identity = TCsvFileIdentity::of(QFileInfo(file));
+    int startLine = 1;
+    std::optional<TResumePlace> resumed;
+    if (run == CsvRun::Print)
+        std::tie(startLine, resumed) = askResume(form, resumeStore, identity);
+
+    const TCsvSurvey survey = SurveyCsv(file, startLine);
+    const QString heading
+            = runHeading(run == CsvRun::Print ? form.CSVImportieren1 : form.CSVDateiinAdresslisteladen1);
+    TRunQuestion question;
+    if (run == CsvRun::Print) {
+        question.caption = MessageText(7);
+        question.text = MessageText(6);
+        question.countText = TranslateText(QStringLiteral("Umschläge: %1"));
+    } else {
+        question.caption = heading;
+        question.text = TranslateText(QStringLiteral(
+                "Die Adressen werden an die Adressliste angehängt. Um zu beginnen, klicken Sie auf Ok."));
+        question.countText = TranslateText(QStringLiteral("Adressen: %1"));
+    }
+    question.records = survey.records;
+    question.firstRecord = survey.first;
+    // A resumed run starts after line 1 anyway.
+    question.recordsAfterHeader = startLine > 1 ? survey.records : survey.recordsAfterHeader;
+    question.firstRecordAfterHeader = startLine > 1 ? survey.first : survey.firstAfterHeader;
+    const TRunAnswer answer = Dialogs().confirmRun(&form, question);
+    if (!answer.accepted)
+        return;
+    if (answer.firstLineIsHeader && startLine == 1)
+        startLine = 2;
+    const int records = startLine > 1 && !resumed ? survey.recordsAfterHeader : survey.records;
+    if (!file.seek(0))
+        throw EInOutError(file.errorString());
+
+    CsvLineReader reader(file);
+    // Appears only when the run takes longer than a second; cancelling stops before the next line.
+    QProgressDialog progress(heading, TranslateText(QStringLiteral("Abbrechen")), 0, qMax(1, records), &form);
+    progress.setWindowTitle(run == CsvRun::Print ? MessageText(7) : heading);
+    progress.setWindowModality(Qt::ApplicationModal);
+    progress.setAutoReset(false);
+    progress.setAutoClose(false);
+    progress.setMinimumDuration(1000);
+    progress.setValue(0);
+    QElapsedTimer sinceUpdate;
+    sinceUpdate.start();
+
+    // Each record's write of the last state is fast; the run's end writes it once more, synced.
+    std::optional<FastStateWrites> stateWrites;
+    if (run == CsvRun::List)
+        stateWrites.emplace([&form] { form.SaveOptions(); });
+    PrintProgress place;
+    place.printedBefore = resumed ? resumed->printed : 0;
+    place.total = resumed ? resumed->total : records;
+    std::optional<TPrintRun> printRun;
+    if (run == CsvRun::Print) {
+        printRun.emplace(&form, place.total, place.printedBefore);
+        printRun->useProgress(&progress);
+    }
+
+    enum class Stop { None, Cancelled, PrinterError } stop = Stop::None;
+    QString printerError;
+    int done = 0;
+    // A line without a field would only repeat the previous address: records only.
+    int number = 0;
+    QStringList fields;
+    while (reader.readRecord(startLine, number, fields)) {
+        place.nextLine = number;
+        place.nextFirstLine = RecipientLines(fields).value(0);
+        if (progress.wasCanceled()) {
+            stop = Stop::Cancelled;
+            break;
+        }
+        fillRecipient(form, fields);
+        if (run == CsvRun::Print) {
+            try {
+                form.Drucken1Click();
+            } catch (const EPrintCancelled &) {
+                stop = Stop::Cancelled;
+                break;
+            } catch (const EPrinterError &e) {
+                stop = Stop::PrinterError;
+                printerError = e.message();
+                break;
+            }
+        } else {
+            form.SaveInListBtnClick();
+        }
+        ++done;
+        // Each update repaints the dialog and whatever else changed: a few a second are enough.
+        if (sinceUpdate.elapsed() >= 250) {
+            sinceUpdate.restart();
+            progress.setLabelText(heading + QLatin1Char('\n')
+                                  + (printRun ? printRun->printedText() : QString::number(done)));
+            progress.setValue(qMin(done, records));
+        }
+    }
+    progress.reset();
+    progress.hide();
+    if (stateWrites)
+        stateWrites->finish();
+    if (run == CsvRun::List)
+        return;
+
+    if (stop == Stop::None) {
+        resumeStore.forget(identity);
+        return;
+    }
+    // Stopped early: the next run of this file may go on here.
+    const QString notKept = resumeStore.save(
+            identity,
+            TResumePlace{place.nextLine, place.printedBefore + done, place.total, place.nextFirstLine});
+    QString where = stopText(place, done);
+    // The next run cannot offer to go on then: the message still says where it stopped.
+    if (!notKept.isEmpty())
+        where += QStringLiteral("\n\n") + notKept;
+    if (stop == Stop::Cancelled)
+        Dialogs().messageBox(&form, where, MessageText(7), TMsgIcon::Information, TMsgButtons::Ok);
+    else
+        ShowErrorReport(printerError + QStringLiteral("\n\n") + where);
+}
+
+} // namespace
+
+void TMainForm::FillRecipientFromCsvLine(const QString &line)
+{
+    const QStringList fields = SplitCsvLine(line);
+    if (!fields.isEmpty())
+        fillRecipient(*this, fields);
+}
+
+void TMainForm::CSVImportieren1Click()
+{
+    runCsvFile(*this, CsvRun::Print);
+}
+
+void TMainForm::CSVDateiinAdresslisteladen1Click()
+{
+    runCsvFile(*this, CsvRun::List);
+}

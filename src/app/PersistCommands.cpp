@@ -1,0 +1,203 @@
+// The envelope settings file and the last state, as operations of the main window: the controls
+// are read into a plain value and written back from one; the file format lives in SettingsFile.
+#include "core/AtomicFile.h"
+#include "core/BinaryIO.h"
+#include "core/DamagedCopy.h"
+#include "core/FastStateWrites.h"
+#include "core/ProgramDir.h"
+#include "core/SettingsFile.h"
+#include "app/SettingsFromControls.h"
+
+#include "app/FilenameEdit.h"
+#include "app/Memo.h"
+#include "app/RxSpinEdit.h"
+#include "app/ChooseAddressFUnit.h"
+#include "core/PaperFormats.h"
+#include "app/Dialogs.h"
+#include "app/EnvelopeControls.h"
+#include "core/Errors.h"
+#include "app/MainUnit.h"
+
+#include <QAction>
+#include <QCheckBox>
+#include <QComboBox>
+#include <QDir>
+#include <QFile>
+#include <QLineEdit>
+#include <QSignalBlocker>
+
+#include <cmath>
+
+namespace {
+
+void setLength(TRxSpinEdit *field, double mm, bool inchMode)
+{
+    if (inchMode) {
+        field->setSingleStep(0.1);
+        mm = mm / MmPerInch;
+    }
+    // A damaged file may hold a NaN; like text that is no number it reads as the minimum.
+    field->setValue(std::isnan(mm) ? field->minimum() : mm);
+}
+
+void setPercentage(TRxSpinEdit *field, double value)
+{
+    field->setValue(std::isnan(value) ? field->minimum() : value);
+}
+
+// Setting a list's entry by program fires no change event; an index outside the list selects nothing.
+void setListIndex(QComboBox *box, qint32 index)
+{
+    const QSignalBlocker blocker(box);
+    box->setCurrentIndex(index >= 0 && index < box->count() ? index : -1);
+}
+
+TEnvelopeSettings settingsFromForm(const TMainForm &f)
+{
+    return SettingsFromControls(f.envelopeControls(),
+                                ChooseAddressForm ? ChooseAddressForm->addresses() : QStringList());
+}
+
+// Sets the controls from the fields that were read, in file order.
+void applyToForm(TMainForm &f, const TSettingsReadResult &r)
+{
+    const TEnvelopeSettings &v = r.values;
+    const bool inch = f.isInchMode();
+    if (r.has(FieldRecipient))
+        f.Memo1->setText(v.recipient);
+    if (r.has(FieldSender))
+        f.Memo2->setText(v.sender);
+    if (r.has(FieldPictureFile))
+        f.FilenameEdit1->setText(v.pictureFile);
+    if (r.has(FieldMargin))
+        setLength(f.RandEd, v.margin, inch);
+    if (r.has(FieldPictureMargin))
+        setLength(f.BildRandEd, v.pictureMargin, inch);
+    if (r.has(FieldPictureWidth))
+        setLength(f.BildBreiteEd, v.pictureWidth, inch);
+    if (r.has(FieldPaperFormat))
+        setListIndex(f.ComboBox1, v.paperFormat);
+    if (r.has(FieldPicturePosition))
+        setListIndex(f.ComboBox2, v.picturePosition);
+    if (r.has(FieldRecipientFont))
+        f.FontDialog1->Font = v.recipientFont;
+    if (r.has(FieldSenderFont))
+        f.FontDialog2->Font = v.senderFont;
+    if (r.has(FieldInfoLine))
+        f.InfoEd->setText(v.infoLine);
+    if (r.has(FieldRecipientAcross))
+        setPercentage(f.EmpfProEd, v.recipientAcross);
+    if (r.has(FieldRecipientDown))
+        setPercentage(f.EmpfPro2Ed, v.recipientDown);
+    if (r.hasAddressList() && ChooseAddressForm)
+        ChooseAddressForm->setAddresses(v.addresses);
+    if (r.has(FieldKeepListOpen)) {
+        f.Adresslisteimmeroffenhalten1->setChecked(v.keepListOpen);
+        if (v.keepListOpen && ChooseAddressForm)
+            ChooseAddressForm->showNonModal();
+    }
+    if (r.has(FieldPortrait) && f.HochformatCheck->isChecked() != v.portrait) {
+        // Changing the tick runs its click handler (connected to toggled), as a user's click would.
+        f.HochformatCheck->setChecked(v.portrait);
+    }
+}
+
+// false when the file cannot be created (whyNot says why).
+bool writeOptionsFile(const TMainForm &f, const QString &fname, TFileDurability durability, QString *whyNot)
+{
+    const TEnvelopeSettings s = settingsFromForm(f);
+    return WriteFileAtomically(
+            fname, durability, [&s](QIODevice &out) { WriteSettingsFile(out, s); }, whyNot);
+}
+
+} // namespace
+
+void TMainForm::SaveOptionsFile(const QString &fname)
+{
+    // A file that cannot be created is skipped silently; a write that fails on the way raises.
+    writeOptionsFile(*this, fname, TFileDurability::Synced, nullptr);
+}
+
+void TMainForm::LoadOptionsFile(const QString &fname)
+{
+    TSettingsReadResult r;
+    {
+        QFile file(fname);
+        // Read access is all a read needs, so read-only documents open too.
+        if (!file.open(QIODevice::ReadOnly))
+            return;
+        r = ReadSettingsFile(file);
+    }
+    applyToForm(*this, r);
+    if (!r.error) {
+        Memo1->selectAll();
+    }
+    // Also after a file cut later than the paper format: the printer and the preview follow the
+    // format the list now shows. A file cut before it changed no list, and applying the format
+    // would discard the printer's set-up for nothing.
+    if (!r.error || r.has(FieldPaperFormat))
+        Papierformat(ComboBox1->currentIndex());
+    if (r.error)
+        throw EInOutError(*r.error);
+}
+
+void TMainForm::Speichernunter1Click()
+{
+    const std::optional<QString> name
+            = Dialogs().saveFile(this, SaveDialog1->Filter, SaveDialog1->DefaultExt, SaveDialog1->FileName);
+    if (!name || name->isEmpty())
+        return;
+    SaveDialog1->FileName = *name;
+    QString whyNot;
+    // A document that cannot be created must not look saved.
+    if (!writeOptionsFile(*this, *name, TFileDurability::Synced, &whyNot))
+        throw EInOutError(CannotCreateMessage(QDir::toNativeSeparators(*name), whyNot));
+}
+
+void TMainForm::ffnen1Click()
+{
+    const std::optional<QString> name
+            = Dialogs().openFile(this, OpenDialog1->Filter, OpenDialog1->DefaultExt, OpenDialog1->FileName);
+    if (!name || name->isEmpty())
+        return;
+    OpenDialog1->FileName = *name;
+    LoadOptionsFile(*name);
+}
+
+void TMainForm::SaveOptions()
+{
+    // Synced, except once per record inside a CSV load, where a sync each time would cost far more
+    // than the write and the load's end syncs. A failed write or a killed program still keeps a whole
+    // file; a silent failure to create it is as with SaveOptionsFile.
+    const TFileDurability durability = LastStateDurability();
+    if (durability != TFileDurability::Synced)
+        NoteFastStateWrite();
+    writeOptionsFile(*this, GetProgramDir(true) + QStringLiteral("options.dat"), durability, nullptr);
+}
+
+void TMainForm::LoadOptions()
+{
+    if (isInchMode()) {
+        // The fields still hold the millimetre defaults here; the step stays as it is.
+        RandEd->setValue(RandEd->value() / MmPerInch);
+        BildRandEd->setValue(BildRandEd->value() / MmPerInch);
+        BildBreiteEd->setValue(BildBreiteEd->value() / MmPerInch);
+    }
+    const QString fname = GetProgramDir(false) + QStringLiteral("options.dat");
+    try {
+        LoadOptionsFile(fname);
+    } catch (const EInOutError &e) {
+        // The next write of the last state replaces the damaged file: what it held is kept aside first.
+        throw EInOutError(DamagedFileReport(fname, e.message(), KeepDamagedCopy(fname)));
+    }
+}
+
+QString TMainForm::GetProgramDir(bool create)
+{
+    const QString dataLocation = UserDataLocation();
+    const QString path = SettingsFolderFrom(dataLocation, progpath);
+    // Without a data folder the program folder is used as it is; nothing is created there.
+    if (create && !dataLocation.isEmpty())
+        CreateFolderPath(path);
+    return path;
+}
