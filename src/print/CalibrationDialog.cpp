@@ -11,8 +11,10 @@
 #include <QCheckBox>
 #include <QDoubleSpinBox>
 #include <QFormLayout>
+#include <QGroupBox>
 #include <QHBoxLayout>
 #include <QLabel>
+#include <QLocale>
 #include <QPushButton>
 #include <QVBoxLayout>
 
@@ -27,6 +29,18 @@ QDoubleSpinBox *shiftField(double value, const QString &name, QWidget *parent)
     field->setSingleStep(0.1);
     field->setAlignment(Qt::AlignRight);
     field->setValue(ClampShiftMm(value));
+    return field;
+}
+
+QDoubleSpinBox *measureField(double value, double maximum, const QString &name, QWidget *parent)
+{
+    auto *field = new QDoubleSpinBox(parent);
+    field->setObjectName(name);
+    field->setDecimals(1);
+    field->setRange(0, maximum);
+    field->setSingleStep(0.5);
+    field->setAlignment(Qt::AlignRight);
+    field->setValue(value);
     return field;
 }
 
@@ -48,6 +62,26 @@ CalibrationDialog::CalibrationDialog(const QString &printerName,
     FromEdgeCheck->setChecked(calibration.fromPaperEdge);
     ShiftAcrossEd = shiftField(calibration.shiftAcrossMm, QStringLiteral("ShiftAcrossEd"), this);
     ShiftDownEd = shiftField(calibration.shiftDownMm, QStringLiteral("ShiftDownEd"), this);
+    CrossLeftEd = measureField(TestPageCrossMm, 100, QStringLiteral("CrossLeftEd"), this);
+    CrossTopEd = measureField(TestPageCrossMm, 100, QStringLiteral("CrossTopEd"), this);
+    const QString notMeasured = TranslateText(QStringLiteral("nicht gemessen"));
+    LineAcrossEd = measureField(0, 200, QStringLiteral("LineAcrossEd"), this);
+    LineAcrossEd->setSpecialValueText(notMeasured);
+    LineDownEd = measureField(0, 200, QStringLiteral("LineDownEd"), this);
+    LineDownEd->setSpecialValueText(notMeasured);
+    ApplyMeasureBtn = new QPushButton(TranslateText(QStringLiteral("Verschiebung übernehmen")), this);
+    ApplyMeasureBtn->setObjectName(QStringLiteral("ApplyMeasureBtn"));
+    ApplyMeasureBtn->setIcon(ThemedIcon("go-jump", QStyle::SP_ArrowRight));
+    auto *signLabel
+            = new QLabel(TranslateText(QStringLiteral(
+                                 "Liegt das Kreuz weiter rechts oder tiefer als 30 mm, wird der Druck "
+                                 "um den Unterschied nach links oder oben verschoben.")),
+                         this);
+    signLabel->setWordWrap(true);
+    ScalingLabel = new QLabel(this);
+    ScalingLabel->setObjectName(QStringLiteral("ScalingLabel"));
+    ScalingLabel->setWordWrap(true);
+    ScalingLabel->hide();
     TestPageBtn = new QPushButton(TranslateText(QStringLiteral("Testseite drucken")), this);
     TestPageBtn->setObjectName(QStringLiteral("TestPageBtn"));
     TestPageBtn->setIcon(ThemedIcon("document-print", QStyle::SP_FileIcon));
@@ -63,6 +97,18 @@ CalibrationDialog::CalibrationDialog(const QString &printerName,
     fields->addRow(TranslateText(QStringLiteral("Verschiebung nach rechts (mm):")), ShiftAcrossEd);
     fields->addRow(TranslateText(QStringLiteral("Verschiebung nach unten (mm):")), ShiftDownEd);
 
+    auto *measured = new QGroupBox(TranslateText(QStringLiteral("Auf der Testseite gemessen")), this);
+    auto *measuredFields = new QFormLayout;
+    measuredFields->addRow(TranslateText(QStringLiteral("Kreuz vom linken Rand (mm):")), CrossLeftEd);
+    measuredFields->addRow(TranslateText(QStringLiteral("Kreuz vom oberen Rand (mm):")), CrossTopEd);
+    measuredFields->addRow(TranslateText(QStringLiteral("Linie waagerecht (mm):")), LineAcrossEd);
+    measuredFields->addRow(TranslateText(QStringLiteral("Linie senkrecht (mm):")), LineDownEd);
+    auto *measuredBox = new QVBoxLayout(measured);
+    measuredBox->addLayout(measuredFields);
+    measuredBox->addWidget(signLabel);
+    measuredBox->addWidget(ApplyMeasureBtn, 0, Qt::AlignRight);
+    measuredBox->addWidget(ScalingLabel);
+
     auto *buttons = new QHBoxLayout;
     buttons->addWidget(TestPageBtn);
     buttons->addStretch(1);
@@ -73,14 +119,49 @@ CalibrationDialog::CalibrationDialog(const QString &printerName,
     root->addWidget(printerLabel);
     root->addWidget(FromEdgeCheck);
     root->addLayout(fields);
+    root->addWidget(measured);
     root->addStretch(1);
     root->addLayout(buttons);
 
     connect(OkBtn, &QPushButton::clicked, this, &QDialog::accept);
     connect(CancelBtn, &QPushButton::clicked, this, &QDialog::reject);
+    connect(ApplyMeasureBtn, &QPushButton::clicked, this, &CalibrationDialog::applyMeasurement);
     connect(TestPageBtn, &QPushButton::clicked, this, [this] {
         emit testPageRequested(this->calibration());
     });
+}
+
+void CalibrationDialog::applyMeasurement()
+{
+    const PrinterCalibration c
+            = CalibrationFromMeasurement(calibration(), CrossLeftEd->value(), CrossTopEd->value());
+    ShiftAcrossEd->setValue(c.shiftAcrossMm);
+    ShiftDownEd->setValue(c.shiftDownMm);
+    // The shift cannot make up for a page that was made larger or smaller: that is said, not corrected.
+    QStringList scaled;
+    for (const QDoubleSpinBox *line : {LineAcrossEd, LineDownEd}) {
+        if (line->value() > 0 && LineShowsScaling(line->value()))
+            scaled << QLocale().toString(line->value(), 'f', 1);
+    }
+    ScalingLabel->setVisible(!scaled.isEmpty());
+    if (!scaled.isEmpty())
+        ScalingLabel->setText(
+                TranslateText(
+                        QStringLiteral("Die 100-mm-Linie ist %1 mm lang: Der Drucker oder der Druckdienst "
+                                       "verkleinert oder vergrößert die Seite. Meist ist „An Seite "
+                                       "anpassen“ eingeschaltet, im Druckdialog oder in den "
+                                       "Einstellungen des Druckers. Schalten Sie es aus und drucken Sie "
+                                       "die Testseite noch einmal."))
+                        .arg(scaled.join(QStringLiteral(" / "))));
+    // The shift now in the fields is checked best on a new test page.
+    if (Dialogs().messageBox(this,
+                             TranslateText(QStringLiteral("Die Verschiebung ist eingetragen. Testseite zur "
+                                                          "Kontrolle noch einmal drucken?")),
+                             windowTitle(),
+                             TMsgIcon::Question,
+                             TMsgButtons::YesNo)
+        == TMsgResult::Yes)
+        emit testPageRequested(calibration());
 }
 
 PrinterCalibration CalibrationDialog::calibration() const

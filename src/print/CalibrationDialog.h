@@ -23,9 +23,19 @@ public:
     QCheckBox *FromEdgeCheck = nullptr;
     QDoubleSpinBox *ShiftAcrossEd = nullptr;
     QDoubleSpinBox *ShiftDownEd = nullptr;
+    // What the ruler shows on the printed test page; "Verschiebung übernehmen" turns it into the shift.
+    QDoubleSpinBox *CrossLeftEd = nullptr;
+    QDoubleSpinBox *CrossTopEd = nullptr;
+    QDoubleSpinBox *LineAcrossEd = nullptr; // 0: not measured
+    QDoubleSpinBox *LineDownEd = nullptr;
+    QPushButton *ApplyMeasureBtn = nullptr;
+    QLabel *ScalingLabel = nullptr; // says that the page was scaled on its way, when a line shows it
     QPushButton *TestPageBtn = nullptr;
     QPushButton *OkBtn = nullptr;
     QPushButton *CancelBtn = nullptr;
+
+    // Sets the shift from the measurement, says whether the page was scaled, and offers a new test page.
+    void applyMeasurement();
 
 signals:
     void testPageRequested(const PrinterCalibration &calibration);

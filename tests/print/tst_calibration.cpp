@@ -16,6 +16,7 @@
 #include <QCheckBox>
 #include <QComboBox>
 #include <QDoubleSpinBox>
+#include <QLabel>
 #include <QPushButton>
 #include <QSettings>
 #include <QtTest>
@@ -74,6 +75,8 @@ private slots:
     void setUpSurvivesARestart();
     void dialogStoresOnOkOnly_data();
     void dialogStoresOnOkOnly();
+    void measurementSetsTheShift_data();
+    void measurementSetsTheShift();
     void storeThatCannotBeWrittenIsReported();
     void shiftMovesThePrintedEnvelope_data();
     void shiftMovesThePrintedEnvelope();
@@ -216,6 +219,59 @@ void TstCalibration::dialogStoresOnOkOnly()
             = ok ? PrinterCalibration{true, ClampShiftMm(across), ClampShiftMm(down)} : PrinterCalibration();
     QCOMPARE(Printer().calibration(), expected);
     QCOMPARE(LoadCalibration(Printer().printerName()), expected);
+}
+
+void TstCalibration::measurementSetsTheShift_data()
+{
+    QTest::addColumn<double>("printedAcross");
+    QTest::addColumn<double>("printedDown");
+    QTest::addColumn<double>("crossLeft");
+    QTest::addColumn<double>("crossTop");
+    QTest::addColumn<double>("lineAcross"); // 0: not measured
+    QTest::addColumn<double>("lineDown");
+    QTest::addColumn<double>("across");
+    QTest::addColumn<double>("down");
+    QTest::addColumn<bool>("scaled");
+    QTest::addColumn<bool>("again");
+    QTest::newRow("where it belongs")
+            << 0.0 << 0.0 << 30.0 << 30.0 << 100.0 << 100.0 << 0.0 << 0.0 << false << false;
+    QTest::newRow("right and low") << 0.0 << 0.0 << 32.5 << 31.0 << 0.0 << 0.0 << -2.5 << -1.0 << false
+                                   << true;
+    QTest::newRow("left and high") << 0.0 << 0.0 << 28.0 << 27.5 << 100.5 << 99.5 << 2.0 << 2.5 << false
+                                   << false;
+    QTest::newRow("on top of a shift")
+            << 1.5 << -2.0 << 31.0 << 29.0 << 0.0 << 0.0 << 0.5 << -1.0 << false << false;
+    QTest::newRow("beyond the range")
+            << 0.0 << 0.0 << 60.0 << 5.0 << 0.0 << 0.0 << -20.0 << 20.0 << false << false;
+    QTest::newRow("fitted to the page")
+            << 0.0 << 0.0 << 29.0 << 29.0 << 97.0 << 0.0 << 1.0 << 1.0 << true << false;
+    QTest::newRow("scaled down the other way")
+            << 0.0 << 0.0 << 30.0 << 30.0 << 100.0 << 100.6 << 0.0 << 0.0 << true << false;
+}
+
+void TstCalibration::measurementSetsTheShift()
+{
+    QFETCH(double, printedAcross);
+    QFETCH(double, printedDown);
+    QFETCH(bool, again);
+    CalibrationDialog dialog(QString(), PrinterCalibration{false, printedAcross, printedDown}, nullptr);
+    QSignalSpy testPages(&dialog, &CalibrationDialog::testPageRequested);
+    QFETCH(double, crossLeft);
+    QFETCH(double, crossTop);
+    QFETCH(double, lineAcross);
+    QFETCH(double, lineDown);
+    dialog.CrossLeftEd->setValue(crossLeft);
+    dialog.CrossTopEd->setValue(crossTop);
+    dialog.LineAcrossEd->setValue(lineAcross);
+    dialog.LineDownEd->setValue(lineDown);
+    (*m_dialogs)->messageAnswers.enqueue(again ? TMsgResult::Yes : TMsgResult::No);
+    dialog.ApplyMeasureBtn->click();
+    QTEST(dialog.ShiftAcrossEd->value(), "across");
+    QTEST(dialog.ShiftDownEd->value(), "down");
+    QTEST(!dialog.ScalingLabel->isHidden(), "scaled");
+    QCOMPARE(testPages.size(), again ? 1 : 0);
+    if (again)
+        QCOMPARE(testPages[0][0].value<PrinterCalibration>(), dialog.calibration());
 }
 
 void TstCalibration::storeThatCannotBeWrittenIsReported()
