@@ -56,14 +56,22 @@ int readInt(const QSettings &store, const QString &name, int fallback)
     return ok ? v : fallback;
 }
 
+// A stored value as text. A hand-edited store may hold "1,2,3,4" without its quotation marks, which
+// the store reads as a list: its parts are the same numbers.
+QString storedText(const QSettings &store, const QString &name)
+{
+    const QVariant v = store.value(name);
+    return v.typeId() == QMetaType::QStringList ? v.toStringList().join(QLatin1Char(',')) : v.toString();
+}
+
 // The value under its screen-size name, else under the plain name.
 std::optional<QString> readScreenValue(const QSettings &store, const QString &name, const QSize &screen)
 {
     const QString twin = ScreenSizeValueName(name, screen);
     if (store.contains(twin))
-        return store.value(twin).toString();
+        return storedText(store, twin);
     if (store.contains(name))
-        return store.value(name).toString();
+        return storedText(store, name);
     return std::nullopt;
 }
 

@@ -263,6 +263,16 @@ private slots:
             QCOMPARE(m_window->geometryInShowEvent, geometry);
     }
 
+    void handEditedPlacementWithoutQuotes()
+    {
+        // Written by hand as NormPos=50,60,450,360, the store reads the value as a list.
+        storeRecord({{"PixelsPerInch", QString::number(screenPpi())}});
+        TFormStorage::openStore()->setValue(group() + QStringLiteral("/NormPos"),
+                                            QStringList{"50", "60", "450", "360"});
+        m_window->show();
+        QCOMPARE(m_window->normalGeometry(), QRect(50, 60, 400, 300));
+    }
+
     void fixedSizeWindowOnlyMoves()
     {
         m_window->setFixedSize(200, 100);
