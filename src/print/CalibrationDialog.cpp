@@ -11,11 +11,14 @@
 #include <QCheckBox>
 #include <QDoubleSpinBox>
 #include <QFormLayout>
+#include <QGridLayout>
 #include <QGroupBox>
 #include <QHBoxLayout>
 #include <QLabel>
 #include <QLocale>
+#include <QPainter>
 #include <QPushButton>
+#include <QRadioButton>
 #include <QVBoxLayout>
 
 namespace {
@@ -44,6 +47,29 @@ QDoubleSpinBox *measureField(double value, double maximum, const QString &name, 
     return field;
 }
 
+// A small picture of an envelope going into a printer's slot, long or short edge first, in the
+// palette's text colour so that it reads on light and dark themes alike.
+QPixmap feedPicture(bool shortEdge, const QWidget *widget)
+{
+    const QSize size(64, 48);
+    const qreal ratio = widget->devicePixelRatioF();
+    QPixmap pixmap(size * ratio);
+    pixmap.setDevicePixelRatio(ratio);
+    pixmap.fill(Qt::transparent);
+    QPainter p(&pixmap);
+    p.setRenderHint(QPainter::Antialiasing);
+    const QColor ink = widget->palette().color(QPalette::WindowText);
+    p.setPen(QPen(ink, 2));
+    // The slot along the top, the envelope below it with its stamp corner, and the way it goes.
+    p.drawLine(QPointF(4, 6), QPointF(60, 6));
+    const QRectF envelope = shortEdge ? QRectF(20, 12, 24, 34) : QRectF(8, 14, 48, 30);
+    p.setPen(QPen(ink, 1.5));
+    p.drawRect(envelope);
+    p.fillRect(QRectF(envelope.right() - 7, envelope.top() + 3, 4, 5), ink);
+    p.drawLine(QPointF(32, 11), QPointF(32, 8));
+    return pixmap;
+}
+
 } // namespace
 
 CalibrationDialog::CalibrationDialog(const QString &printerName,
@@ -62,6 +88,38 @@ CalibrationDialog::CalibrationDialog(const QString &printerName,
     FromEdgeCheck->setChecked(calibration.fromPaperEdge);
     ShiftAcrossEd = shiftField(calibration.shiftAcrossMm, QStringLiteral("ShiftAcrossEd"), this);
     ShiftDownEd = shiftField(calibration.shiftDownMm, QStringLiteral("ShiftDownEd"), this);
+    LongEdgeRadio = new QRadioButton(TranslateText(QStringLiteral("Lange Kante zuerst")), this);
+    LongEdgeRadio->setObjectName(QStringLiteral("LongEdgeRadio"));
+    ShortEdgeRadio = new QRadioButton(TranslateText(QStringLiteral("Kurze Kante zuerst")), this);
+    ShortEdgeRadio->setObjectName(QStringLiteral("ShortEdgeRadio"));
+    (calibration.shortEdgeFirst ? ShortEdgeRadio : LongEdgeRadio)->setChecked(true);
+    TurnedCheck = new QCheckBox(TranslateText(QStringLiteral("Um 180° gedreht")), this);
+    TurnedCheck->setObjectName(QStringLiteral("TurnedCheck"));
+    TurnedCheck->setChecked(calibration.turnedHalf);
+    auto *feed = new QGroupBox(TranslateText(QStringLiteral("So nimmt der Drucker Umschläge")), this);
+    auto *feedGrid = new QGridLayout(feed);
+    const auto feedRow = [&](int row, QRadioButton *choice, bool shortEdge, const QString &sentence) {
+        auto *picture = new QLabel(feed);
+        picture->setPixmap(feedPicture(shortEdge, this));
+        auto *text = new QLabel(sentence, feed);
+        text->setWordWrap(true);
+        text->setBuddy(choice);
+        feedGrid->addWidget(choice, row, 0);
+        feedGrid->addWidget(picture, row, 1);
+        feedGrid->addWidget(text, row, 2);
+    };
+    feedRow(0,
+            LongEdgeRadio,
+            false,
+            TranslateText(QStringLiteral("Der Umschlag geht mit der langen Kante voran in den Drucker.")));
+    feedRow(1,
+            ShortEdgeRadio,
+            true,
+            TranslateText(QStringLiteral("Der Umschlag geht mit der kurzen Kante voran in den Drucker; der "
+                                         "Druck wird dafür gedreht.")));
+    feedGrid->addWidget(TurnedCheck, 2, 0, 1, 3);
+    feedGrid->setColumnStretch(2, 1);
+
     CrossLeftEd = measureField(TestPageCrossMm, 100, QStringLiteral("CrossLeftEd"), this);
     CrossTopEd = measureField(TestPageCrossMm, 100, QStringLiteral("CrossTopEd"), this);
     const QString notMeasured = TranslateText(QStringLiteral("nicht gemessen"));
@@ -119,6 +177,7 @@ CalibrationDialog::CalibrationDialog(const QString &printerName,
     root->addWidget(printerLabel);
     root->addWidget(FromEdgeCheck);
     root->addLayout(fields);
+    root->addWidget(feed);
     root->addWidget(measured);
     root->addStretch(1);
     root->addLayout(buttons);
@@ -170,6 +229,8 @@ PrinterCalibration CalibrationDialog::calibration() const
     c.fromPaperEdge = FromEdgeCheck->isChecked();
     c.shiftAcrossMm = ClampShiftMm(ShiftAcrossEd->value());
     c.shiftDownMm = ClampShiftMm(ShiftDownEd->value());
+    c.shortEdgeFirst = ShortEdgeRadio->isChecked();
+    c.turnedHalf = TurnedCheck->isChecked();
     return c;
 }
 

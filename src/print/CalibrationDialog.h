@@ -8,6 +8,7 @@ class QCheckBox;
 class QDoubleSpinBox;
 class QLabel;
 class QPushButton;
+class QRadioButton;
 
 // The small dialog that sets one printer's set-up: measure from the paper's edge, the shift across and
 // down, and a test page printed with what the dialog shows at that moment.
@@ -21,6 +22,10 @@ public:
     PrinterCalibration calibration() const;
 
     QCheckBox *FromEdgeCheck = nullptr;
+    // How the printer takes envelopes.
+    QRadioButton *LongEdgeRadio = nullptr;
+    QRadioButton *ShortEdgeRadio = nullptr;
+    QCheckBox *TurnedCheck = nullptr;
     QDoubleSpinBox *ShiftAcrossEd = nullptr;
     QDoubleSpinBox *ShiftDownEd = nullptr;
     // What the ruler shows on the printed test page; "Verschiebung übernehmen" turns it into the shift.

@@ -18,6 +18,7 @@
 #include <QDoubleSpinBox>
 #include <QLabel>
 #include <QPushButton>
+#include <QRadioButton>
 #include <QSettings>
 #include <QtTest>
 
@@ -69,6 +70,8 @@ private slots:
 
     void shiftIsClamped_data();
     void shiftIsClamped();
+    void feedTransform_data();
+    void feedTransform();
     void printableRectInSheet_data();
     void printableRectInSheet();
     void printersKeepTheirOwnSetUp();
@@ -123,6 +126,35 @@ void TstCalibration::shiftIsClamped()
     const double got = ClampShiftMm(in);
     QCOMPARE(got, out);
     QVERIFY(!std::signbit(got) || got != 0.0);
+}
+
+void TstCalibration::feedTransform_data()
+{
+    // A C6 envelope lying (162 x 114 mm): where its top-left corner and a point near it go on the
+    // paper as the printer takes it.
+    QTest::addColumn<bool>("shortEdge");
+    QTest::addColumn<bool>("turned");
+    QTest::addColumn<QPointF>("corner");
+    QTest::addColumn<QPointF>("point"); // (10, 20) as the envelope lies
+    QTest::newRow("long edge") << false << false << QPointF(0, 0) << QPointF(10, 20);
+    QTest::newRow("short edge") << true << false << QPointF(114, 0) << QPointF(94, 10);
+    QTest::newRow("long edge, turned") << false << true << QPointF(162, 114) << QPointF(152, 94);
+    QTest::newRow("short edge, turned") << true << true << QPointF(0, 162) << QPointF(20, 152);
+}
+
+void TstCalibration::feedTransform()
+{
+    QFETCH(bool, shortEdge);
+    QFETCH(bool, turned);
+    PrinterCalibration c;
+    c.shortEdgeFirst = shortEdge;
+    c.turnedHalf = turned;
+    const QTransform t = FeedTransform(QSizeF(162, 114), c);
+    QTEST(t.map(QPointF(0, 0)), "corner");
+    QTEST(t.map(QPointF(10, 20)), "point");
+    // The whole envelope stays on the paper as fed.
+    const QSizeF fed = shortEdge ? QSizeF(114, 162) : QSizeF(162, 114);
+    QCOMPARE(t.mapRect(QRectF(0, 0, 162, 114)), QRectF(QPointF(0, 0), fed));
 }
 
 void TstCalibration::printableRectInSheet_data()
@@ -211,12 +243,15 @@ void TstCalibration::dialogStoresOnOkOnly()
         dialog->FromEdgeCheck->setChecked(true);
         dialog->ShiftAcrossEd->setValue(across);
         dialog->ShiftDownEd->setValue(down);
+        dialog->ShortEdgeRadio->setChecked(true);
+        dialog->TurnedCheck->setChecked(true);
         return int(ok ? QDialog::Accepted : QDialog::Rejected);
     });
     MainForm->Druckerjustieren1->trigger();
     QCOMPARE(caption, QStringLiteral("Drucker justieren"));
     const PrinterCalibration expected
-            = ok ? PrinterCalibration{true, ClampShiftMm(across), ClampShiftMm(down)} : PrinterCalibration();
+            = ok ? PrinterCalibration{true, ClampShiftMm(across), ClampShiftMm(down), true, true}
+                 : PrinterCalibration();
     QCOMPARE(Printer().calibration(), expected);
     QCOMPARE(LoadCalibration(Printer().printerName()), expected);
 }
