@@ -103,6 +103,8 @@ CalibrationDialog::CalibrationDialog(const QString &printerName,
         picture->setPixmap(feedPicture(shortEdge, this));
         auto *text = new QLabel(sentence, feed);
         text->setWordWrap(true);
+        // A wrapped label in a grid is given the least width; it needs room for a few words a line.
+        text->setMinimumWidth(text->fontMetrics().averageCharWidth() * 30);
         text->setBuddy(choice);
         feedGrid->addWidget(choice, row, 0);
         feedGrid->addWidget(picture, row, 1);
@@ -177,8 +179,11 @@ CalibrationDialog::CalibrationDialog(const QString &printerName,
     root->addWidget(printerLabel);
     root->addWidget(FromEdgeCheck);
     root->addLayout(fields);
-    root->addWidget(feed);
-    root->addWidget(measured);
+    // Side by side: one above the other, the dialog would not fit a laptop screen at 150 %.
+    auto *groups = new QHBoxLayout;
+    groups->addWidget(feed, 1);
+    groups->addWidget(measured, 1);
+    root->addLayout(groups);
     root->addStretch(1);
     root->addLayout(buttons);
 
