@@ -2,7 +2,7 @@
 # Installs the Debian packages the build, the program and the tests need, when any is missing.
 set -euo pipefail
 packages=(
-    cmake ninja-build g++ pkg-config
+    cmake ninja-build g++ pkg-config ccache
     qt6-base-dev qt6-svg-dev qt6-image-formats-plugins qt6-translations-l10n
     fonts-liberation fonts-dejavu-core
     libpoppler-qt6-dev poppler-utils ghostscript

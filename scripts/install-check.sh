@@ -3,10 +3,12 @@
 # the AppStream metadata and the MIME type, builds the .deb and checks its file list, and starts the
 # installed program offscreen with a fresh home: it must read the shipped table from share/kuvertino/
 # and keep the texts it adds in the user's own copy, also across a second start.
-# Usage: scripts/install-check.sh [build folder]   (default: build-test-normal)
+# Also configures a build without tests (BUILD_TESTING=OFF), which must need no test-only package and
+# define no test, benchmark or fuzz target.
+# Usage: scripts/install-check.sh [build folder]   (default: build-release, the README's install build)
 set -euo pipefail
 cd "$(dirname "$0")/.."
-build=${1:-build-test-normal}
+build=${1:-build-release}
 id=example.velmora.Kuvertino
 tmp=$(mktemp -d)
 app=
@@ -38,6 +40,15 @@ usr/share/metainfo/$id.metainfo.xml
 usr/share/mime/packages/$id.xml
 LIST
 }
+
+echo "=== without tests"
+cmake -S . -B "$tmp/no-tests" -G Ninja -DCMAKE_BUILD_TYPE=Release -DBUILD_TESTING=OFF >/dev/null
+! grep -q -E '^(Qt6Test_DIR|POPPLER_QT6_[A-Z_]+):' "$tmp/no-tests/CMakeCache.txt" ||
+    fail "BUILD_TESTING=OFF still looks for Qt Test or poppler"
+targets=$(cmake --build "$tmp/no-tests" -- -t targets all | grep -E -o '^(tst|bench|fuzz)_[a-z_]+' || true)
+[ -z "$targets" ] || fail "BUILD_TESTING=OFF still defines $(echo "$targets" | head -3 | tr '\n' ' ')"
+[ "$(ctest --test-dir "$tmp/no-tests" -N | grep -c 'Test *#')" -eq 0 ] || fail "BUILD_TESTING=OFF registers tests"
+cmake --build "$tmp/no-tests" -- -t targets all | grep -q '^kuvertino:' || fail "no program without tests"
 
 echo "=== install into a temporary DESTDIR"
 stage=$tmp/stage

@@ -62,13 +62,21 @@ QString stopText(const PrintProgress &p, int printedNow)
 }
 
 // Asks whether a print run stopped earlier over this very file goes on where it stopped; returns the
-// line to start at and the envelopes printed before.
+// line to start at and the envelopes printed before. A place that does not fit the file is forgotten
+// without a question. Leaves the device at its start.
 std::pair<int, std::optional<TResumePlace>>
-askResume(TMainForm &form, const TResumeStore &store, const TCsvFileIdentity &file)
+askResume(TMainForm &form, TResumeStore &store, const TCsvFileIdentity &file, QIODevice &device)
 {
     const std::optional<TResumePlace> place = store.find(file);
     if (!place)
         return {1, std::nullopt};
+    const int recordLine = FirstRecordLine(device, place->nextLine);
+    if (!device.seek(0))
+        throw EInOutError(device.errorString());
+    if (!ResumePlaceFits(*place, recordLine)) {
+        store.forget(file);
+        return {1, std::nullopt};
+    }
     const QString question
             = TranslateText(
                       QStringLiteral(
@@ -117,7 +125,7 @@ void runCsvFile(TMainForm &form, CsvRun run)
     int startLine = 1;
     std::optional<TResumePlace> resumed;
     if (run == CsvRun::Print)
-        std::tie(startLine, resumed) = askResume(form, resumeStore, identity);
+        std::tie(startLine, resumed) = askResume(form, resumeStore, identity, file);
 
     const TCsvSurvey survey = SurveyCsv(file, startLine);
     const QString heading

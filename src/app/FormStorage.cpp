@@ -58,14 +58,22 @@ int readInt(const QSettings &store, const QString &name, int fallback)
     return ok ? v : fallback;
 }
 
+// A stored value as text. A hand-edited store may hold "1,2,3,4" without its quotation marks, which
+// the store reads as a list: its parts are the same numbers.
+QString storedText(const QSettings &store, const QString &name)
+{
+    const QVariant v = store.value(name);
+    return v.typeId() == QMetaType::QStringList ? v.toStringList().join(QLatin1Char(',')) : v.toString();
+}
+
 // The value under its screen-size name, else under the plain name.
 std::optional<QString> readScreenValue(const QSettings &store, const QString &name, const QSize &screen)
 {
     const QString twin = ScreenSizeValueName(name, screen);
     if (store.contains(twin))
-        return store.value(twin).toString();
+        return storedText(store, twin);
     if (store.contains(name))
-        return store.value(name).toString();
+        return storedText(store, name);
     return std::nullopt;
 }
 
@@ -82,26 +90,31 @@ QRect normalRect(const QWidget *form)
     return r.isValid() ? r : form->geometry();
 }
 
-// The stored rectangle, or, when no screen shows any part of it (it was left on a screen that is
-// no longer attached), the same size moved into the primary screen's free area, as the platform's
-// own placement call does: a restored window must not end up where nobody can reach it.
+// The stored rectangle held to the free area of the screen it lands on (the one showing most of it,
+// else the primary screen): first its size, then its place. A store from a larger monitor, or a
+// damaged one, must not open a window larger than the screen or out of reach.
 QRect keptOnScreen(const QRect &r)
 {
-    const QScreen *primary = QGuiApplication::primaryScreen();
-    if (!primary || r.isEmpty())
+    const QScreen *screen = QGuiApplication::primaryScreen();
+    if (!screen || r.isEmpty())
         return r;
-    const QList<QScreen *> screens = QGuiApplication::screens();
-    for (const QScreen *s : screens) {
-        if (s->availableGeometry().intersects(r))
-            return r;
+    qint64 bestArea = 0;
+    for (const QScreen *s : QGuiApplication::screens()) {
+        const QRect common = s->availableGeometry().intersected(r);
+        const qint64 area = qint64(common.width()) * common.height();
+        if (area > bestArea) {
+            bestArea = area;
+            screen = s;
+        }
     }
-    const QRect area = primary->availableGeometry();
-    const auto fitted = [](qint64 start, qint64 areaStart, qint64 areaEnd, qint64 length) {
-        return int(qMax(areaStart, qMin(start, areaEnd - length)));
+    const QRect area = screen->availableGeometry();
+    const QSize size = r.size().boundedTo(area.size());
+    const auto fitted = [](qint64 start, qint64 areaStart, qint64 areaLength, qint64 length) {
+        return int(qBound(areaStart, start, areaStart + areaLength - length));
     };
-    return QRect(QPoint(fitted(r.left(), area.left(), qint64(area.left()) + area.width(), r.width()),
-                        fitted(r.top(), area.top(), qint64(area.top()) + area.height(), r.height())),
-                 r.size());
+    return QRect(QPoint(fitted(r.left(), area.left(), area.width(), size.width()),
+                        fitted(r.top(), area.top(), area.height(), size.height())),
+                 size);
 }
 
 } // namespace
@@ -243,8 +256,9 @@ void TFormStorage::restorePlacement()
     const std::optional<QString> normText = readScreenValue(*store, NormPosName, screen);
     if (minMaxText)
         ParsePlacementInts(*minMaxText, minMax); // kept for the format; Qt places minimized windows itself
-    if (normText)
-        ParsePlacementInts(*normText, norm);
+    // A placement without a single number in it counts as none: the window then takes the size of a
+    // first start instead of keeping whatever it was created with.
+    const bool normRead = normText && ParsePlacementInts(*normText, norm) > 0;
     const int ppi = readInt(*store, PixelsPerInchName, screenPixelsPerInch());
     const Qt::WindowStates wanted = WindowStateFromShowCmd(readInt(*store, ShowCmdName, 1));
 
@@ -257,7 +271,8 @@ void TFormStorage::restorePlacement()
     const bool representable = width <= std::numeric_limits<int>::max()
                                && height >= std::numeric_limits<int>::min()
                                && height <= std::numeric_limits<int>::max();
-    if ((minMaxText || normText) && ppi == screenPixelsPerInch() && norm[0] < norm[2] && representable) {
+    if ((normRead || (minMaxText && !normText)) && ppi == screenPixelsPerInch() && norm[0] < norm[2]
+        && representable) {
         if (m_form->windowState() & SizeStates)
             m_form->setWindowState(m_form->windowState() & ~SizeStates);
         const QRect r(QPoint(norm[0], norm[1]), QSize(int(width), int(height)));

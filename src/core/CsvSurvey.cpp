@@ -25,6 +25,14 @@ TCsvSurvey SurveyCsv(QIODevice &device, int startLine)
     return survey;
 }
 
+int FirstRecordLine(QIODevice &device, int startLine)
+{
+    CsvLineReader reader(device);
+    int number = 0;
+    QStringList fields;
+    return reader.readRecord(startLine, number, fields) ? number : 0;
+}
+
 QStringList RecipientLines(const QStringList &fields)
 {
     static const QRegularExpression lineBreak(QStringLiteral("\r\n|\r|\n"));

@@ -21,6 +21,10 @@ struct TCsvSurvey
 // 1) and counts the records at or after startLine.
 TCsvSurvey SurveyCsv(QIODevice &device, int startLine);
 
+// The line number of the first record at or after startLine, reading the device from its current
+// position; 0 when there is none.
+int FirstRecordLine(QIODevice &device, int startLine);
+
 // A record's fields as the recipient field's lines: the recipient text split at its line breaks,
 // without the empty piece after the last one.
 QStringList RecipientLines(const QStringList &fields);

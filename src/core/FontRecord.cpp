@@ -7,7 +7,9 @@
 namespace {
 constexpr quint8 KnownStyleBits
         = TFontRec::Bold | TFontRec::Italic | TFontRec::Underline | TFontRec::StrikeOut;
-}
+constexpr qint32 MinPoints = 1;
+constexpr qint32 MaxPoints = 512;
+} // namespace
 
 void AppendFontRecord(QByteArray &bytes, const TFontRec &font)
 {
@@ -36,6 +38,6 @@ void ReadFontRecord(QIODevice &file, TFontRec &font)
     font.name = ReadUtf16(file, ReadByte(file));
     font.pitch = ReadByte(file);
     font.pixelsPerInch = ReadInt32(file);
-    font.size = ReadInt32(file);
+    font.size = qBound(MinPoints, ReadInt32(file), MaxPoints);
     font.style = ReadByte(file) & KnownStyleBits;
 }

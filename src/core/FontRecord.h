@@ -16,7 +16,9 @@ void WriteFontRecord(QIODevice &file, const TFontRec &font);
 void AppendFontRecord(QByteArray &bytes, const TFontRec &font);
 
 // Reads one font record into font, setting character set, colour, face name, pitch, pixels per
-// inch, size and style in that order; style bits other than the four are dropped. Throws
+// inch, size and style in that order; style bits other than the four are dropped, and the size is
+// held to the 1 to 512 points the font dialog offers (a damaged size would draw glyphs of
+// gigabytes). Throws
 // EInOutError when the record is cut short; font is then left as far as it got, so callers read
 // into a fresh font and copy it only on success.
 void ReadFontRecord(QIODevice &file, TFontRec &font);

@@ -26,6 +26,12 @@ TCsvFileIdentity TCsvFileIdentity::of(const QFileInfo &info)
     return {info.absoluteFilePath(), info.size(), info.lastModified().toMSecsSinceEpoch()};
 }
 
+bool ResumePlaceFits(const TResumePlace &place, int recordLine)
+{
+    return place.nextLine > 1 && recordLine == place.nextLine && place.printed >= 0
+           && place.printed <= place.total;
+}
+
 TResumeStore::TResumeStore(QSettings &store)
     : m_store(store)
 {}

@@ -27,6 +27,11 @@ struct TResumePlace
     QString firstAddressLine; // the next record's first line, to name it in the question
 };
 
+// Whether a stored place can have come from a run over the file it names: its next line is a later
+// line than the first and the one the file's first record at or after it stands on (recordLine, 0
+// when the file has none there), and 0 <= printed <= total. Any other place is damaged or foreign.
+bool ResumePlaceFits(const TResumePlace &place, int recordLine);
+
 // The places of stopped runs, kept in the per-user settings store under one group, one entry per file
 // path. Only the newest MaxEntries entries are kept; an entry whose file changed is never returned.
 class TResumeStore

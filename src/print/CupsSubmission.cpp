@@ -54,6 +54,10 @@ CupsJobOptions(const QPageLayout &layout, QPrinter::DuplexMode duplex, const QSt
 {
     QList<CupsJobOption> options;
     options.append(CupsJobOption{"media", layout.pageSize().key().toLocal8Bit()});
+    // The page is laid out to the millimetre for its paper: no filter may fit it to another size.
+    // "print-scaling" is the IPP attribute; filters older than it read "fit-to-page".
+    options.append(CupsJobOption{"print-scaling", "none"});
+    options.append(CupsJobOption{"fit-to-page", "false"});
     switch (duplex) {
     case QPrinter::DuplexNone:
         options.append(CupsJobOption{"sides", "one-sided"});

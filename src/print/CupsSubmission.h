@@ -58,7 +58,7 @@ CupsSubmissionResult SubmitCupsJob(const CupsJob &job);
 // Tells the scheduler's full job list (a generic "not possible") from a queue that rejects jobs.
 std::optional<bool> CupsQueueAcceptsJobs(const QString &queue);
 
-// The options that carry a page's paper, sides and orientation to the service, followed by the
+// The options that carry a page's paper (unscaled), sides and orientation to the service, followed by the
 // name/value pairs chosen in the set-up dialog (an odd last name is dropped).
 QList<CupsJobOption>
 CupsJobOptions(const QPageLayout &layout, QPrinter::DuplexMode duplex, const QStringList &chosen);

@@ -4,6 +4,7 @@
 #include "print/PrintWaiter.h"
 
 #include "core/Errors.h"
+#include "core/PaperFormats.h"
 #include "core/translateunit.h"
 
 #include <QCoreApplication>
@@ -191,12 +192,20 @@ void TPrinter::applySettings()
             }
         }
     }
-    if (dm.dmFields & TDevMode::DM_ORIENTATION) {
-        if (dm.dmOrientation == TDevMode::DMORIENT_PORTRAIT)
-            m_printer->setPageOrientation(QPageLayout::Portrait);
-        else if (dm.dmOrientation == TDevMode::DMORIENT_LANDSCAPE)
-            m_printer->setPageOrientation(QPageLayout::Landscape);
-    }
+    applyOrientation();
+}
+
+void TPrinter::applyOrientation()
+{
+    const TDevMode &dm = m_devMode;
+    if (!(dm.dmFields & TDevMode::DM_ORIENTATION))
+        return;
+    if (dm.dmOrientation != TDevMode::DMORIENT_PORTRAIT && dm.dmOrientation != TDevMode::DMORIENT_LANDSCAPE)
+        return;
+    // A printer that takes envelopes short edge first gets the other orientation: the envelope is
+    // turned onto that page as the job is drawn.
+    const bool landscape = (dm.dmOrientation == TDevMode::DMORIENT_LANDSCAPE) != m_calibration.shortEdgeFirst;
+    m_printer->setPageOrientation(landscape ? QPageLayout::Landscape : QPageLayout::Portrait);
 }
 
 void TPrinter::syncSettingsFromPrinter()
@@ -209,6 +218,9 @@ void TPrinter::syncSettingsFromPrinter()
     } else {
         m_builtIn = false;
     }
+    // The printer chosen here or in the set-up dialog brings its own set-up along, which says how the
+    // page the dialog shows lies against the envelope.
+    m_calibration = LoadCalibration(printerName());
     const QPageLayout layout = m_printer->pageLayout();
     const QPageSize size = layout.pageSize();
     const QSizeF mm = size.size(QPageSize::Millimeter);
@@ -220,34 +232,52 @@ void TPrinter::syncSettingsFromPrinter()
         m_devMode.dmPaperSize = 0;
     m_devMode.dmPaperWidth = qRound(mm.width() * 10);
     m_devMode.dmPaperLength = qRound(mm.height() * 10);
-    m_devMode.dmOrientation = layout.orientation() == QPageLayout::Landscape ? TDevMode::DMORIENT_LANDSCAPE
-                                                                             : TDevMode::DMORIENT_PORTRAIT;
+    const bool landscape = (layout.orientation() == QPageLayout::Landscape) != m_calibration.shortEdgeFirst;
+    m_devMode.dmOrientation = landscape ? TDevMode::DMORIENT_LANDSCAPE : TDevMode::DMORIENT_PORTRAIT;
     m_devMode.dmFields |= TDevMode::DM_ORIENTATION | TDevMode::DM_PAPERSIZE;
-    // A printer chosen here or in the set-up dialog brings its own set-up along.
-    setCalibration(LoadCalibration(printerName()));
+    setCalibration(m_calibration);
 }
 
 void TPrinter::setCalibration(const PrinterCalibration &calibration)
 {
     m_calibration = calibration;
+    if (printing())
+        return;
     // The built-in printer has no border: its page is always the whole paper.
-    if (!m_builtIn && !printing())
+    if (!m_builtIn)
         m_printer->setFullPage(m_calibration.fromPaperEdge);
+    applyOrientation();
 }
 
 QMarginsF TPrinter::unprintableMarginsMM() const
 {
-    return m_printer->pageLayout().margins(QPageLayout::Millimeter);
+    const QPageLayout layout = m_printer->pageLayout();
+    const QMarginsF margins = layout.margins(QPageLayout::Millimeter);
+    if (!FeedsTurned(m_calibration))
+        return margins;
+    // The printable area as the envelope lies: the printer's area turned back.
+    const QSizeF paper = paperSizeMM();
+    const QRectF fed = layout.fullRect(QPageLayout::Millimeter).marginsRemoved(margins);
+    const QRectF own = FeedTransform(paper, m_calibration).inverted().mapRect(fed);
+    return QMarginsF(own.left(), own.top(), paper.width() - own.right(), paper.height() - own.bottom());
+}
+
+QSize TPrinter::pageSizePixels() const
+{
+    QSize size = m_printer->pageLayout().paintRectPixels(m_printer->resolution()).size();
+    if (m_calibration.shortEdgeFirst)
+        size.transpose();
+    return size;
 }
 
 int TPrinter::pageWidth() const
 {
-    return m_printer->pageLayout().paintRectPixels(m_printer->resolution()).width();
+    return pageSizePixels().width();
 }
 
 int TPrinter::pageHeight() const
 {
-    return m_printer->pageLayout().paintRectPixels(m_printer->resolution()).height();
+    return pageSizePixels().height();
 }
 
 int TPrinter::resolutionX() const
@@ -257,12 +287,31 @@ int TPrinter::resolutionX() const
 
 QSizeF TPrinter::paperSizeMM() const
 {
-    return m_printer->pageLayout().fullRect(QPageLayout::Millimeter).size();
+    QSizeF size = m_printer->pageLayout().fullRect(QPageLayout::Millimeter).size();
+    if (m_calibration.shortEdgeFirst)
+        size.transpose();
+    return size;
 }
 
 bool TPrinter::isLandscape() const
 {
-    return m_printer->pageLayout().orientation() == QPageLayout::Landscape;
+    return (m_printer->pageLayout().orientation() == QPageLayout::Landscape) != m_calibration.shortEdgeFirst;
+}
+
+QTransform TPrinter::feedTransformPixels() const
+{
+    const double dpi = m_printer->resolution();
+    const auto pixels = [dpi](double mm) { return mm / MmPerInch * dpi; };
+    const QSizeF paper = paperSizeMM();
+    const QMarginsF own = unprintableMarginsMM();
+    const bool fullPage = m_builtIn || m_calibration.fromPaperEdge;
+    const QPoint shift = ShiftInPixels(m_calibration, m_printer->resolution());
+    // Page as drawn -> paper as the envelope lies (page origin, shift) -> paper as fed -> page as fed.
+    const QPointF ownOrigin = fullPage ? QPointF() : QPointF(pixels(own.left()), pixels(own.top()));
+    const QPointF fedOrigin = m_printer->pageLayout().paintRectPixels(m_printer->resolution()).topLeft();
+    return QTransform::fromTranslate(ownOrigin.x() + shift.x(), ownOrigin.y() + shift.y())
+           * FeedTransform(QSizeF(pixels(paper.width()), pixels(paper.height())), m_calibration)
+           * QTransform::fromTranslate(-fedOrigin.x(), -fedOrigin.y());
 }
 
 void TPrinter::setTitle(const QString &title)
@@ -335,7 +384,13 @@ void TPrinter::beginDoc()
                     printerMessage(PrinterText::PdfFileNotWritten, QDir::toNativeSeparators(file), why));
         throw EPrinterError(printerMessage(PrinterText::PrinterCannotStart, m_printer->printerName()));
     }
-    ApplyPrintShift(*painter, m_calibration, m_printer->resolution());
+    if (FeedsTurned(m_calibration)) {
+        // The turn lies beneath everything the renderers draw; the shift, as the envelope lies, is in it.
+        ApplyPrintShift(*painter, PrinterCalibration(), m_printer->resolution());
+        painter->setWorldTransform(feedTransformPixels());
+    } else {
+        ApplyPrintShift(*painter, m_calibration, m_printer->resolution());
+    }
     m_painter = std::move(painter);
 }
 

@@ -84,7 +84,8 @@ public:
     // Takes paper and orientation from the QPrinter after the set-up dialog changed it.
     void syncSettingsFromPrinter();
 
-    // Printable area of the current paper in device pixels, and the horizontal resolution in dpi.
+    // Printable area of the current paper in device pixels, and the horizontal resolution in dpi. Page,
+    // paper, border and orientation are those of the envelope as it lies, whichever way it is fed.
     int pageWidth() const;
     int pageHeight() const;
     int resolutionX() const;
@@ -99,6 +100,9 @@ public:
     void setCalibration(const PrinterCalibration &calibration);
     // The paper's border the printer cannot print on, in millimetres, in the page's orientation.
     QMarginsF unprintableMarginsMM() const;
+    // Maps the page as drawn (the envelope's orientation, printable-area or paper origin, shift
+    // included) to the page of a job fed short edge first or turned.
+    QTransform feedTransformPixels() const;
 
     void setTitle(const QString &title);
     QString title() const;
@@ -122,6 +126,8 @@ public:
 
 private:
     void createPrinter(const QString &name);
+    void applyOrientation();
+    QSize pageSizePixels() const;
     QString nextPdfFileName() const;
     void cleanUpJobFiles(bool removeOutput);
 

@@ -16,6 +16,8 @@ namespace {
 const QString FromPaperEdgeKey = QStringLiteral("FromPaperEdge");
 const QString ShiftAcrossKey = QStringLiteral("ShiftAcrossMm");
 const QString ShiftDownKey = QStringLiteral("ShiftDownMm");
+const QString ShortEdgeFirstKey = QStringLiteral("ShortEdgeFirst");
+const QString TurnedHalfKey = QStringLiteral("TurnedHalf");
 
 double shiftFrom(const QVariant &value)
 {
@@ -51,6 +53,8 @@ PrinterCalibration LoadCalibration(QSettings &store, const QString &printerName)
     c.fromPaperEdge = store.value(FromPaperEdgeKey, false).toBool();
     c.shiftAcrossMm = shiftFrom(store.value(ShiftAcrossKey, 0.0));
     c.shiftDownMm = shiftFrom(store.value(ShiftDownKey, 0.0));
+    c.shortEdgeFirst = store.value(ShortEdgeFirstKey, false).toBool();
+    c.turnedHalf = store.value(TurnedHalfKey, false).toBool();
     store.endGroup();
     return c;
 }
@@ -61,6 +65,8 @@ void SaveCalibration(QSettings &store, const QString &printerName, const Printer
     store.setValue(FromPaperEdgeKey, calibration.fromPaperEdge);
     store.setValue(ShiftAcrossKey, ClampShiftMm(calibration.shiftAcrossMm));
     store.setValue(ShiftDownKey, ClampShiftMm(calibration.shiftDownMm));
+    store.setValue(ShortEdgeFirstKey, calibration.shortEdgeFirst);
+    store.setValue(TurnedHalfKey, calibration.turnedHalf);
     store.endGroup();
     store.sync();
     const QString error = SettingsStoreError(
@@ -77,6 +83,19 @@ PrinterCalibration LoadCalibration(const QString &printerName)
 void SaveCalibration(const QString &printerName, const PrinterCalibration &calibration)
 {
     SaveCalibration(*OpenSettingsStore(), printerName, calibration);
+}
+
+QTransform FeedTransform(const QSizeF &paper, const PrinterCalibration &calibration)
+{
+    QTransform t;
+    QSizeF fed = paper;
+    if (calibration.shortEdgeFirst) {
+        t = QTransform(0, 1, -1, 0, paper.height(), 0);
+        fed.transpose();
+    }
+    if (calibration.turnedHalf)
+        t = t * QTransform(-1, 0, 0, -1, fed.width(), fed.height());
+    return t;
 }
 
 QPoint ShiftInPixels(const PrinterCalibration &calibration, int dpi)

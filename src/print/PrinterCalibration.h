@@ -4,6 +4,7 @@
 #include <QRect>
 #include <QSize>
 #include <QString>
+#include <QTransform>
 
 class QPainter;
 class QSettings;
@@ -19,6 +20,10 @@ struct PrinterCalibration
     bool fromPaperEdge = false;
     double shiftAcrossMm = 0.0; // positive: to the right
     double shiftDownMm = 0.0;   // positive: downwards
+    // How the printer takes an envelope: short edge first (the job's page is turned a quarter against
+    // the envelope), and turned by 180 degrees. Shift and margins stay as the envelope lies.
+    bool shortEdgeFirst = false;
+    bool turnedHalf = false;
 
     bool operator==(const PrinterCalibration &) const = default;
 };
@@ -37,6 +42,17 @@ void SaveCalibration(QSettings &store, const QString &printerName, const Printer
 // The same on the program's own settings store.
 PrinterCalibration LoadCalibration(const QString &printerName);
 void SaveCalibration(const QString &printerName, const PrinterCalibration &calibration);
+
+// Whether the job's page lies otherwise than the envelope (short edge first, or turned).
+inline bool FeedsTurned(const PrinterCalibration &c)
+{
+    return c.shortEdgeFirst || c.turnedHalf;
+}
+
+// Maps a point on the paper as the envelope lies (paper: its size in the same unit, in the envelope's
+// orientation) to the same point on the paper as the printer takes it: a quarter turn clockwise for a
+// short-edge feed, (x, y) -> (height - y, x), then half a turn when turned. Identity otherwise.
+QTransform FeedTransform(const QSizeF &paper, const PrinterCalibration &calibration);
 
 // A shift in device pixels at dpi, truncated toward zero like every other length on the canvas.
 QPoint ShiftInPixels(const PrinterCalibration &calibration, int dpi);

@@ -86,13 +86,61 @@ void DrawTestPage(QPainter &painter, const TestPageLayout &l)
     const QPointF centre = TestPagePoint(l, {c, c});
     painter.drawEllipse(centre, pixels(l, 3), pixels(l, 3));
 
+    // The measuring lines: across below the text, down near the right edge; each only where it fits
+    // inside the printable area, so that both its ends are printed.
+    const QString lineLabel = QStringLiteral("%1 mm").arg(mmNumber(TestLineMm));
+    const double acrossY = c + 28;
+    const double acrossX = c;
+    const bool across = acrossX + TestLineMm <= w - m.right() && acrossY + 3 <= h - m.bottom();
+    if (across) {
+        line(acrossX, acrossY, acrossX + TestLineMm, acrossY);
+        line(acrossX, acrossY - 3, acrossX, acrossY + 3);
+        line(acrossX + TestLineMm, acrossY - 3, acrossX + TestLineMm, acrossY + 3);
+        const QPointF at = TestPagePoint(l, {acrossX + TestLineMm / 2, acrossY - 3.5});
+        painter.drawText(QRectF(at.x() - pixels(l, 15), at.y() - pixels(l, 2), pixels(l, 30), pixels(l, 4)),
+                         Qt::AlignCenter,
+                         lineLabel);
+    }
+    const double downX = w - m.right() - 15;
+    const double downY = std::max(m.top() + 2, (h - TestLineMm) / 2);
+    const bool down = downY + TestLineMm <= h - m.bottom() && (!across || downX - 6 > acrossX + TestLineMm);
+    if (down) {
+        line(downX, downY, downX, downY + TestLineMm);
+        line(downX - 3, downY, downX + 3, downY);
+        line(downX - 3, downY + TestLineMm, downX + 3, downY + TestLineMm);
+        const QPointF at = TestPagePoint(l, {downX - 3.5, downY + TestLineMm / 2});
+        painter.save();
+        painter.translate(at);
+        painter.rotate(-90);
+        painter.drawText(QRectF(-pixels(l, 15), -pixels(l, 2), pixels(l, 30), pixels(l, 4)),
+                         Qt::AlignCenter,
+                         lineLabel);
+        painter.restore();
+    }
+
     font.setPointSizeF(8);
     painter.setFont(font);
     const QPointF textTop = TestPagePoint(l, {c + 12, c - 6});
-    const double textWidth = pixels(l, std::max(20.0, w - m.right() - 12 - (c + 12)));
+    const double textRight = down ? downX - 6 : w - m.right();
+    const double textWidth = pixels(l, std::max(20.0, textRight - 12 - (c + 12)));
     const QRectF textBox(textTop, QSizeF(textWidth, pixels(l, 40)));
     painter.drawText(textBox, Qt::TextWordWrap, l.crossLine + u'\n' + l.infoLine);
     painter.restore();
+}
+
+PrinterCalibration
+CalibrationFromMeasurement(const PrinterCalibration &printed, double crossFromLeftMm, double crossFromTopMm)
+{
+    PrinterCalibration c = printed;
+    c.shiftAcrossMm = ClampShiftMm(printed.shiftAcrossMm + TestPageCrossMm - crossFromLeftMm);
+    c.shiftDownMm = ClampShiftMm(printed.shiftDownMm + TestPageCrossMm - crossFromTopMm);
+    return c;
+}
+
+bool LineShowsScaling(double measuredMm)
+{
+    // A small margin on top of the tolerance: 100.5 read off a ruler is still a true 100 mm line.
+    return std::abs(measuredMm - TestLineMm) > TestLineToleranceMm + 1e-9;
 }
 
 QString TestPageInfoLine(const QString &printerName,

@@ -171,7 +171,8 @@ EnvelopeLayout DrawEnvelopeHochformat(QPainter &painter,
     QTransform world;
     world = world * QTransform(c, s, -s, c, 0, 0);
     world = world * QTransform::fromTranslate(target.width, 0);
-    painter.setWorldTransform(world);
+    // On top of the painter's own transform: a printer fed short edge first turns the page beneath.
+    painter.setWorldTransform(previousEnabled ? world * previous : world);
 
     Layouter(painter, envelope, target.zoom, cache).run(l);
 

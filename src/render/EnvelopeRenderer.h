@@ -47,8 +47,8 @@ EnvelopeLayout DrawEnvelope(QPainter &painter,
                             PictureCache *cache = nullptr);
 
 // The same envelope on an upright page: the background unturned, the layout on a sheet of the page's
-// height x width turned a quarter turn so that layout point (x, y) lands at (width - y, x). The world
-// transform is set from the identity and restored afterwards.
+// height x width turned a quarter turn so that layout point (x, y) lands at (width - y, x), on top of
+// the painter's world transform, which is restored afterwards.
 EnvelopeLayout DrawEnvelopeHochformat(QPainter &painter,
                                       const EnvelopeValue &envelope,
                                       const RenderTarget &target,

@@ -9,16 +9,21 @@
 #include "app/ChooseAddressFUnit.h"
 #include "print/Printer.h"
 #include "app/MainUnit.h"
+#include "core/RunResume.h"
 
 #include <QAction>
 #include <QDir>
 #include <QFile>
+#include <QFileInfo>
 #include <QPlainTextEdit>
 #include <QProgressDialog>
 #include <QSettings>
 #include <QtTest>
 
 #include <poppler-qt6.h>
+
+// Declared before the first data row that carries one.
+Q_DECLARE_METATYPE(TRunAnswer)
 
 namespace {
 
@@ -277,6 +282,36 @@ private slots:
         QCOMPARE(printedRecipients(), again);
     }
 
+    // A stored place that no run over this file can have left is dropped without a question.
+    void placeThatDoesNotFitIsForgotten_data()
+    {
+        QTest::addColumn<int>("nextLine");
+        QTest::addColumn<int>("printed");
+        QTest::addColumn<int>("total");
+        QTest::newRow("damaged") << 2147483647 << -5 << 999999999;
+        QTest::newRow("past the end") << 4 << 2 << 3;
+        QTest::newRow("line 1") << 1 << 0 << 3;
+    }
+    void placeThatDoesNotFitIsForgotten()
+    {
+        QFETCH(int, nextLine);
+        QFETCH(int, printed);
+        QFETCH(int, total);
+        const QString csv = TestEnv->writeFile(QStringLiteral("kaputt.csv"), numberedLines(3));
+        const TCsvFileIdentity identity = TCsvFileIdentity::of(QFileInfo(csv));
+        {
+            const auto store = TFormStorage::openStore();
+            QCOMPARE(TResumeStore(*store).save(identity, TResumePlace{nextLine, printed, total, "#x#"}),
+                     QString());
+        }
+        dialogs().fileAnswers.enqueue(csv);
+        MainForm->CSVImportieren1Click();
+        QVERIFY(dialogs().messages.isEmpty());
+        QCOMPARE(printedRecipients(), (QStringList{"#1#", "#2#", "#3#"}));
+        const auto store = TFormStorage::openStore();
+        QVERIFY(!TResumeStore(*store).find(identity));
+    }
+
     void printErrorStopsAndResumesAtTheFailedRecord()
     {
         const QString csv = TestEnv->writeFile(QStringLiteral("fehler.csv"), numberedLines(3));
@@ -303,8 +338,6 @@ private slots:
         QCOMPARE(printedRecipients(), (QStringList{"#1#", "#2#", "#3#"}));
     }
 };
-
-Q_DECLARE_METATYPE(TRunAnswer)
 
 KUVERTINO_GUI_TEST_MAIN(TestCsvRuns)
 #include "tst_csvruns.moc"

@@ -48,6 +48,16 @@ QString stored(const QString &name)
 
 using Record = QMap<QString, QString>;
 
+// Where the platform puts a window given rect: a window manager keeps the frame of one at the
+// screen's corner on the screen.
+QRect placedBy(const QRect &rect)
+{
+    ProbeWindow w;
+    w.setGeometry(rect);
+    w.show();
+    return w.normalGeometry();
+}
+
 int screenPpi()
 {
     return qRound(QGuiApplication::primaryScreen()->logicalDotsPerInchX());
@@ -67,7 +77,7 @@ private slots:
         store->sync();
         m_window = std::make_unique<ProbeWindow>();
         m_window->setGeometry(30, 40, 300, 200);
-        new TFormStorage(m_window.get(), QStringLiteral("TProbeForm"));
+        m_storage = new TFormStorage(m_window.get(), QStringLiteral("TProbeForm"));
     }
     void cleanup() { m_window.reset(); }
 
@@ -186,57 +196,81 @@ private slots:
         QTest::addColumn<Record>("record");
         QTest::addColumn<QRect>("geometry");
         QTest::addColumn<bool>("maximized");
-        QTest::newRow("nothing stored") << Record{} << QRect(30, 40, 300, 200) << false;
+        QTest::addColumn<bool>("restored");
+        const QRect area = QGuiApplication::primaryScreen()->availableGeometry();
+        QTest::newRow("nothing stored") << Record{} << QRect(30, 40, 300, 200) << false << false;
         QTest::newRow("plain name") << Record{{"NormPos", "50,60,450,360"}, {"PixelsPerInch", ppi}}
-                                    << QRect(50, 60, 400, 300) << false;
+                                    << QRect(50, 60, 400, 300) << false << true;
         QTest::newRow("screen twin first")
                 << Record{{"NormPos", "1,1,201,201"}, {twin, "50,60,450,360"}, {"PixelsPerInch", ppi}}
-                << QRect(50, 60, 400, 300) << false;
+                << QRect(50, 60, 400, 300) << false << true;
         QTest::newRow("missing parts keep edges") << Record{{"NormPos", "70,80"}, {"PixelsPerInch", ppi}}
-                                                  << QRect(QPoint(70, 80), QPoint(329, 239)) << false;
+                                                  << QRect(QPoint(70, 80), QPoint(329, 239)) << false << true;
         QTest::newRow("other pixels per inch")
                 << Record{{"NormPos", "50,60,450,360"}, {"PixelsPerInch", otherPpi}, {"ShowCmd", "3"}}
-                << QRect(30, 40, 300, 200) << true;
+                << QRect(30, 40, 300, 200) << true << false;
         QTest::newRow("left not before right")
                 << Record{{"NormPos", "450,60,450,360"}, {"PixelsPerInch", ppi}} << QRect(30, 40, 300, 200)
-                << false;
+                << false << false;
         // A damaged record whose size does not fit a coordinate leaves the window where it was created.
         QTest::newRow("width beyond int range")
                 << Record{{"NormPos", "-2147483648,60,2147483647,360"}, {"PixelsPerInch", ppi}}
-                << QRect(30, 40, 300, 200) << false;
+                << QRect(30, 40, 300, 200) << false << false;
         QTest::newRow("height beyond int range")
                 << Record{{"NormPos", "50,-2147483648,450,2147483647"}, {"PixelsPerInch", ppi}}
-                << QRect(30, 40, 300, 200) << false;
-        // Left on a screen that is gone: brought back onto the screen, keeping its size; a window
-        // still partly on the screen stays where it was left.
+                << QRect(30, 40, 300, 200) << false << false;
+        // Left on a screen that is gone, or partly off it: moved into the screen's free area, keeping
+        // its size; larger than that area, its size is cut to it first.
         QTest::newRow("off every screen")
                 << Record{{"NormPos", "5000,-4000,5400,-3700"}, {"PixelsPerInch", ppi}}
-                << QRect(s.width() - 400, 0, 400, 300) << false;
+                << QRect(s.width() - 400, 0, 400, 300) << false << true;
         QTest::newRow("partly on the screen")
                 << Record{{"NormPos", "-350,-250,50,50"}, {"PixelsPerInch", ppi}}
-                << QRect(-350, -250, 400, 300) << false;
+                << QRect(area.topLeft(), QSize(400, 300)) << false << true;
+        QTest::newRow("larger than the screen")
+                << Record{{"NormPos", "0,0,99999,99999"}, {"PixelsPerInch", ppi}} << area << false << true;
+        QTest::newRow("larger and off the screen")
+                << Record{{"NormPos", "-70000,500,50000,99999"}, {"PixelsPerInch", ppi}} << area << false
+                << true;
+        // No number in it: no placement, the window stays as the program made it.
+        QTest::newRow("not numbers") << Record{{"NormPos", "a,b,c,d"},
+                                               {"MinMaxPos", "-1,-1,0,0"},
+                                               {"PixelsPerInch", ppi}}
+                                     << QRect(30, 40, 300, 200) << false << false;
         QTest::newRow("maximized") << Record{{"NormPos", "50,60,450,360"},
                                              {"PixelsPerInch", ppi},
                                              {"ShowCmd", "3"}}
-                                   << QRect(50, 60, 400, 300) << true;
+                                   << QRect(50, 60, 400, 300) << true << true;
         QTest::newRow("negative version")
                 << Record{{"FormVersion", "-1"}, {"NormPos", "50,60,450,360"}, {"ShowCmd", "3"}}
-                << QRect(30, 40, 300, 200) << false;
+                << QRect(30, 40, 300, 200) << false << false;
         QTest::newRow("only MinMaxPos found") << Record{{"MinMaxPos", "0,0,0,0"}, {"PixelsPerInch", ppi}}
-                                              << QRect(30, 40, 300, 200) << false;
+                                              << QRect(30, 40, 300, 200) << false << true;
     }
     void restore()
     {
         QFETCH(Record, record);
         QFETCH(QRect, geometry);
         QFETCH(bool, maximized);
+        QFETCH(bool, restored);
         storeRecord(record);
         m_window->show();
         QCOMPARE(m_window->isMaximized(), maximized);
-        QCOMPARE(m_window->normalGeometry(), geometry);
+        QCOMPARE(m_window->normalGeometry(), placedBy(geometry));
+        QCOMPARE(m_storage->placementRestored(), restored);
         // In place before the window's own show handler ran.
         if (!maximized)
             QCOMPARE(m_window->geometryInShowEvent, geometry);
+    }
+
+    void handEditedPlacementWithoutQuotes()
+    {
+        // Written by hand as NormPos=50,60,450,360, the store reads the value as a list.
+        storeRecord({{"PixelsPerInch", QString::number(screenPpi())}});
+        TFormStorage::openStore()->setValue(group() + QStringLiteral("/NormPos"),
+                                            QStringList{"50", "60", "450", "360"});
+        m_window->show();
+        QCOMPARE(m_window->normalGeometry(), QRect(50, 60, 400, 300));
     }
 
     void fixedSizeWindowOnlyMoves()
@@ -285,6 +319,7 @@ private slots:
 
 private:
     std::unique_ptr<ProbeWindow> m_window;
+    TFormStorage *m_storage = nullptr; // owned by the window
 };
 
 KUVERTINO_GUI_TEST_MAIN(TestFormStorage)

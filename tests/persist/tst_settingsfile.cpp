@@ -329,6 +329,32 @@ private slots:
                  QByteArray(keep ? "01" : "00") + (portrait ? "01" : "00"));
     }
 
+    void fontSizeHeldToTheDialogsRange_data()
+    {
+        QTest::addColumn<qint32>("stored");
+        QTest::addColumn<qint32>("read");
+        QTest::newRow("largest int") << qint32(2147483647) << qint32(512);
+        QTest::newRow("513") << qint32(513) << qint32(512);
+        QTest::newRow("512") << qint32(512) << qint32(512);
+        QTest::newRow("1") << qint32(1) << qint32(1);
+        QTest::newRow("0") << qint32(0) << qint32(1);
+        QTest::newRow("negative") << qint32(-2147483647 - 1) << qint32(1);
+    }
+    void fontSizeHeldToTheDialogsRange()
+    {
+        QFETCH(qint32, stored);
+        TFontRec font;
+        font.size = stored;
+        QByteArray bytes;
+        AppendFontRecord(bytes, font);
+        QBuffer buffer(&bytes);
+        QVERIFY(buffer.open(QIODevice::ReadOnly));
+        TFontRec read;
+        ReadFontRecord(buffer, read);
+        QTEST(read.size, "read");
+        QVERIFY(buffer.atEnd());
+    }
+
     void longFaceNameComesBackCut_data()
     {
         QTest::addColumn<int>("length");

@@ -16,7 +16,9 @@
 #include <QCheckBox>
 #include <QComboBox>
 #include <QDoubleSpinBox>
+#include <QLabel>
 #include <QPushButton>
+#include <QRadioButton>
 #include <QSettings>
 #include <QtTest>
 
@@ -68,12 +70,16 @@ private slots:
 
     void shiftIsClamped_data();
     void shiftIsClamped();
+    void feedTransform_data();
+    void feedTransform();
     void printableRectInSheet_data();
     void printableRectInSheet();
     void printersKeepTheirOwnSetUp();
     void setUpSurvivesARestart();
     void dialogStoresOnOkOnly_data();
     void dialogStoresOnOkOnly();
+    void measurementSetsTheShift_data();
+    void measurementSetsTheShift();
     void storeThatCannotBeWrittenIsReported();
     void shiftMovesThePrintedEnvelope_data();
     void shiftMovesThePrintedEnvelope();
@@ -120,6 +126,35 @@ void TstCalibration::shiftIsClamped()
     const double got = ClampShiftMm(in);
     QCOMPARE(got, out);
     QVERIFY(!std::signbit(got) || got != 0.0);
+}
+
+void TstCalibration::feedTransform_data()
+{
+    // A C6 envelope lying (162 x 114 mm): where its top-left corner and a point near it go on the
+    // paper as the printer takes it.
+    QTest::addColumn<bool>("shortEdge");
+    QTest::addColumn<bool>("turned");
+    QTest::addColumn<QPointF>("corner");
+    QTest::addColumn<QPointF>("point"); // (10, 20) as the envelope lies
+    QTest::newRow("long edge") << false << false << QPointF(0, 0) << QPointF(10, 20);
+    QTest::newRow("short edge") << true << false << QPointF(114, 0) << QPointF(94, 10);
+    QTest::newRow("long edge, turned") << false << true << QPointF(162, 114) << QPointF(152, 94);
+    QTest::newRow("short edge, turned") << true << true << QPointF(0, 162) << QPointF(20, 152);
+}
+
+void TstCalibration::feedTransform()
+{
+    QFETCH(bool, shortEdge);
+    QFETCH(bool, turned);
+    PrinterCalibration c;
+    c.shortEdgeFirst = shortEdge;
+    c.turnedHalf = turned;
+    const QTransform t = FeedTransform(QSizeF(162, 114), c);
+    QTEST(t.map(QPointF(0, 0)), "corner");
+    QTEST(t.map(QPointF(10, 20)), "point");
+    // The whole envelope stays on the paper as fed.
+    const QSizeF fed = shortEdge ? QSizeF(114, 162) : QSizeF(162, 114);
+    QCOMPARE(t.mapRect(QRectF(0, 0, 162, 114)), QRectF(QPointF(0, 0), fed));
 }
 
 void TstCalibration::printableRectInSheet_data()
@@ -208,14 +243,70 @@ void TstCalibration::dialogStoresOnOkOnly()
         dialog->FromEdgeCheck->setChecked(true);
         dialog->ShiftAcrossEd->setValue(across);
         dialog->ShiftDownEd->setValue(down);
+        dialog->ShortEdgeRadio->setChecked(true);
+        dialog->TurnedCheck->setChecked(true);
         return int(ok ? QDialog::Accepted : QDialog::Rejected);
     });
     MainForm->Druckerjustieren1->trigger();
     QCOMPARE(caption, QStringLiteral("Drucker justieren"));
     const PrinterCalibration expected
-            = ok ? PrinterCalibration{true, ClampShiftMm(across), ClampShiftMm(down)} : PrinterCalibration();
+            = ok ? PrinterCalibration{true, ClampShiftMm(across), ClampShiftMm(down), true, true}
+                 : PrinterCalibration();
     QCOMPARE(Printer().calibration(), expected);
     QCOMPARE(LoadCalibration(Printer().printerName()), expected);
+}
+
+void TstCalibration::measurementSetsTheShift_data()
+{
+    QTest::addColumn<double>("printedAcross");
+    QTest::addColumn<double>("printedDown");
+    QTest::addColumn<double>("crossLeft");
+    QTest::addColumn<double>("crossTop");
+    QTest::addColumn<double>("lineAcross"); // 0: not measured
+    QTest::addColumn<double>("lineDown");
+    QTest::addColumn<double>("across");
+    QTest::addColumn<double>("down");
+    QTest::addColumn<bool>("scaled");
+    QTest::addColumn<bool>("again");
+    QTest::newRow("where it belongs")
+            << 0.0 << 0.0 << 30.0 << 30.0 << 100.0 << 100.0 << 0.0 << 0.0 << false << false;
+    QTest::newRow("right and low") << 0.0 << 0.0 << 32.5 << 31.0 << 0.0 << 0.0 << -2.5 << -1.0 << false
+                                   << true;
+    QTest::newRow("left and high") << 0.0 << 0.0 << 28.0 << 27.5 << 100.5 << 99.5 << 2.0 << 2.5 << false
+                                   << false;
+    QTest::newRow("on top of a shift")
+            << 1.5 << -2.0 << 31.0 << 29.0 << 0.0 << 0.0 << 0.5 << -1.0 << false << false;
+    QTest::newRow("beyond the range")
+            << 0.0 << 0.0 << 60.0 << 5.0 << 0.0 << 0.0 << -20.0 << 20.0 << false << false;
+    QTest::newRow("fitted to the page")
+            << 0.0 << 0.0 << 29.0 << 29.0 << 97.0 << 0.0 << 1.0 << 1.0 << true << false;
+    QTest::newRow("scaled down the other way")
+            << 0.0 << 0.0 << 30.0 << 30.0 << 100.0 << 100.6 << 0.0 << 0.0 << true << false;
+}
+
+void TstCalibration::measurementSetsTheShift()
+{
+    QFETCH(double, printedAcross);
+    QFETCH(double, printedDown);
+    QFETCH(bool, again);
+    CalibrationDialog dialog(QString(), PrinterCalibration{false, printedAcross, printedDown}, nullptr);
+    QSignalSpy testPages(&dialog, &CalibrationDialog::testPageRequested);
+    QFETCH(double, crossLeft);
+    QFETCH(double, crossTop);
+    QFETCH(double, lineAcross);
+    QFETCH(double, lineDown);
+    dialog.CrossLeftEd->setValue(crossLeft);
+    dialog.CrossTopEd->setValue(crossTop);
+    dialog.LineAcrossEd->setValue(lineAcross);
+    dialog.LineDownEd->setValue(lineDown);
+    (*m_dialogs)->messageAnswers.enqueue(again ? TMsgResult::Yes : TMsgResult::No);
+    dialog.ApplyMeasureBtn->click();
+    QTEST(dialog.ShiftAcrossEd->value(), "across");
+    QTEST(dialog.ShiftDownEd->value(), "down");
+    QTEST(!dialog.ScalingLabel->isHidden(), "scaled");
+    QCOMPARE(testPages.size(), again ? 1 : 0);
+    if (again)
+        QCOMPARE(testPages[0][0].value<PrinterCalibration>(), dialog.calibration());
 }
 
 void TstCalibration::storeThatCannotBeWrittenIsReported()

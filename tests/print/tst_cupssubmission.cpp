@@ -68,28 +68,33 @@ private slots:
         QTest::addColumn<int>("duplex");
         QTest::addColumn<QStringList>("chosen");
         QTest::addColumn<QString>("options");
-        QTest::newRow("portrait, one side") << int(QPageLayout::Portrait) << int(QPrinter::DuplexNone)
-                                            << QStringList() << "media=EnvC6 sides=one-sided";
-        QTest::newRow("landscape, one side") << int(QPageLayout::Landscape) << int(QPrinter::DuplexNone)
-                                             << QStringList() << "media=EnvC6 sides=one-sided landscape=";
+        QTest::newRow("portrait, one side")
+                << int(QPageLayout::Portrait) << int(QPrinter::DuplexNone) << QStringList()
+                << "media=EnvC6 print-scaling=none fit-to-page=false sides=one-sided";
+        QTest::newRow("landscape, one side")
+                << int(QPageLayout::Landscape) << int(QPrinter::DuplexNone) << QStringList()
+                << "media=EnvC6 print-scaling=none fit-to-page=false sides=one-sided landscape=";
         QTest::newRow("automatic duplex, portrait: long edge")
                 << int(QPageLayout::Portrait) << int(QPrinter::DuplexAuto) << QStringList()
-                << "media=EnvC6 sides=two-sided-long-edge";
+                << "media=EnvC6 print-scaling=none fit-to-page=false sides=two-sided-long-edge";
         QTest::newRow("automatic duplex, landscape: short edge")
                 << int(QPageLayout::Landscape) << int(QPrinter::DuplexAuto) << QStringList()
-                << "media=EnvC6 sides=two-sided-short-edge landscape=";
-        QTest::newRow("long side") << int(QPageLayout::Landscape) << int(QPrinter::DuplexLongSide)
-                                   << QStringList() << "media=EnvC6 sides=two-sided-long-edge landscape=";
-        QTest::newRow("short side") << int(QPageLayout::Portrait) << int(QPrinter::DuplexShortSide)
-                                    << QStringList() << "media=EnvC6 sides=two-sided-short-edge";
+                << "media=EnvC6 print-scaling=none fit-to-page=false sides=two-sided-short-edge landscape=";
+        QTest::newRow("long side")
+                << int(QPageLayout::Landscape) << int(QPrinter::DuplexLongSide) << QStringList()
+                << "media=EnvC6 print-scaling=none fit-to-page=false sides=two-sided-long-edge landscape=";
+        QTest::newRow("short side")
+                << int(QPageLayout::Portrait) << int(QPrinter::DuplexShortSide) << QStringList()
+                << "media=EnvC6 print-scaling=none fit-to-page=false sides=two-sided-short-edge";
         QTest::newRow("set-up dialog's choices follow")
                 << int(QPageLayout::Portrait) << int(QPrinter::DuplexNone)
                 << QStringList{"job-priority", "77", "InputSlot", "Tray2"}
-                << "media=EnvC6 sides=one-sided job-priority=77 InputSlot=Tray2";
+                << "media=EnvC6 print-scaling=none fit-to-page=false sides=one-sided job-priority=77 "
+                   "InputSlot=Tray2";
         QTest::newRow("a name without value is dropped")
                 << int(QPageLayout::Portrait) << int(QPrinter::DuplexNone)
                 << QStringList{"ColorModel", "Gray", "Resolution"}
-                << "media=EnvC6 sides=one-sided ColorModel=Gray";
+                << "media=EnvC6 print-scaling=none fit-to-page=false sides=one-sided ColorModel=Gray";
     }
     void jobOptions()
     {

@@ -161,6 +161,32 @@ private slots:
         QTEST(s.recordsAfterHeader, "afterHeader");
         QTEST(s.firstLineAfterHeader, "firstLineAfterHeader");
         QTEST(s.firstAfterHeader, "firstAfterHeader");
+        QVERIFY(buffer.seek(0));
+        QTEST(FirstRecordLine(buffer, startLine), "firstLine");
+    }
+
+    void placeFits_data()
+    {
+        QTest::addColumn<int>("nextLine");
+        QTest::addColumn<int>("printed");
+        QTest::addColumn<int>("total");
+        QTest::addColumn<int>("recordLine");
+        QTest::addColumn<bool>("fits");
+        QTest::newRow("as a run leaves it") << 4 << 2 << 5 << 4 << true;
+        QTest::newRow("all but the last") << 6 << 4 << 5 << 6 << true;
+        QTest::newRow("damaged entry") << 2147483647 << -5 << 999999999 << 0 << false;
+        QTest::newRow("past the end") << 9 << 2 << 5 << 0 << false;
+        QTest::newRow("not a record's line") << 4 << 2 << 5 << 5 << false;
+        QTest::newRow("first line") << 1 << 0 << 5 << 1 << false;
+        QTest::newRow("more printed than total") << 4 << 6 << 5 << 4 << false;
+    }
+    void placeFits()
+    {
+        QFETCH(int, nextLine);
+        QFETCH(int, printed);
+        QFETCH(int, total);
+        QFETCH(int, recordLine);
+        QTEST(ResumePlaceFits(TResumePlace{nextLine, printed, total, QString()}, recordLine), "fits");
     }
 };
 
