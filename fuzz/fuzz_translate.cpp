@@ -1,8 +1,8 @@
 // Loads arbitrary bytes as "translate.dat", builds the index, looks up every German text, and checks
 // that the table written back loads as the same table.
 
-#include "core/velmora.h"
 #include "core/translateunit.h"
+#include "core/velmora.h"
 
 #include <QBuffer>
 #include <QFile>

@@ -1,6 +1,6 @@
 #include "app/Application.h"
-#include "app/MainUnit.h"
 #include "app/LanguageCommands.h"
+#include "app/MainUnit.h"
 
 int main(int argc, char *argv[])
 {

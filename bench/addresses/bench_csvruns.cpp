@@ -8,11 +8,11 @@
 #include "ScriptedDialogs.h"
 #include "TestEnvironment.h"
 
-#include "app/Memo.h"
 #include "app/ChooseAddressFUnit.h"
+#include "app/MainUnit.h"
+#include "app/Memo.h"
 #include "core/CsvReader.h"
 #include "print/Printer.h"
-#include "app/MainUnit.h"
 
 #include <QApplication>
 #include <QBuffer>

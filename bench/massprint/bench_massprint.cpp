@@ -13,8 +13,8 @@
 #include "PrivateScheduler.h"
 #include "ScriptedDialogs.h"
 
-#include "print/Printer.h"
 #include "app/MainUnit.h"
+#include "print/Printer.h"
 
 #include <cups/cups.h>
 

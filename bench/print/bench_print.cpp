@@ -9,9 +9,9 @@
 #include "TestEnvironment.h"
 
 #include "app/FilenameEdit.h"
+#include "app/MainUnit.h"
 #include "app/Memo.h"
 #include "print/Printer.h"
-#include "app/MainUnit.h"
 
 #include <QApplication>
 #include <QComboBox>

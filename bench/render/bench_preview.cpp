@@ -9,13 +9,13 @@
 #include "TestEnvironment.h"
 
 #include "app/FilenameEdit.h"
+#include "app/MainUnit.h"
 #include "app/Memo.h"
+#include "app/PaintBox.h"
+#include "app/Preview.h"
 #include "app/RxSpinEdit.h"
 #include "print/Printer.h"
 #include "render/EnvelopePicture.h"
-#include "app/PaintBox.h"
-#include "app/Preview.h"
-#include "app/MainUnit.h"
 
 #include <QApplication>
 #include <QComboBox>

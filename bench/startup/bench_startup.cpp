@@ -4,8 +4,8 @@
 
 #include "BenchMeasure.h"
 
-#include "print/Printer.h"
 #include "app/MainUnit.h"
+#include "print/Printer.h"
 
 #include <QApplication>
 #include <QDateTime>

@@ -3,8 +3,8 @@
 
 #include "BenchMeasure.h"
 
-#include "core/velmora.h"
 #include "core/translateunit.h"
+#include "core/velmora.h"
 
 #include <QCoreApplication>
 #include <QElapsedTimer>

@@ -1,8 +1,8 @@
 #include "app/AboutBoxUnit.h"
 
+#include "app/BitBtnXP.h"
 #include "app/Dialogs.h"
 #include "app/MainUnit.h"
-#include "app/BitBtnXP.h"
 #include "core/translateunit.h"
 
 #include <QDate>

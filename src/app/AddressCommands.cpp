@@ -1,8 +1,8 @@
 #include "app/ChooseAddressFUnit.h"
 
-#include "app/Memo.h"
 #include "app/Dialogs.h"
 #include "app/MainUnit.h"
+#include "app/Memo.h"
 
 #include <QAction>
 

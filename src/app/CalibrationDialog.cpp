@@ -1,12 +1,12 @@
 #include "app/CalibrationDialog.h"
 
-#include "print/Printer.h"
-#include "print/TestPage.h"
 #include "app/Dialogs.h"
-#include "core/Errors.h"
 #include "app/MainUnit.h"
 #include "app/ThemedIcon.h"
+#include "core/Errors.h"
 #include "core/translateunit.h"
+#include "print/Printer.h"
+#include "print/TestPage.h"
 
 #include <QCheckBox>
 #include <QDoubleSpinBox>

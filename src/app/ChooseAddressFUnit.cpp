@@ -1,12 +1,14 @@
 #include "app/ChooseAddressFUnit.h"
+#include "app/Preview.h"
+#include "app/PrintCommands.h"
 #include "app/PrintRun.h"
 
 #include "app/BitBtnXP.h"
-#include "app/Memo.h"
-#include "app/FormStorage.h"
 #include "app/Dialogs.h"
-#include "core/LineBreaks.h"
+#include "app/FormStorage.h"
 #include "app/MainUnit.h"
+#include "app/Memo.h"
+#include "core/LineBreaks.h"
 #include "core/translateunit.h"
 
 #include <QApplication>
@@ -351,22 +353,52 @@ void TChooseAddressForm::BitBtn4Click()
     for (int i = 0; i < n; ++i)
         marked += ListView1->topLevelItem(i)->isSelected() ? 1 : 0;
     TPrintRun run(this, marked);
-    QString address;
-    try {
-        for (int i = 0; i < n; ++i) {
-            // The list may have been shortened while a job was being handed over.
-            QTreeWidgetItem *item = ListView1->topLevelItem(i);
-            if (!item)
-                break;
-            if (!item->isSelected())
-                continue;
-            address = addressOf(item);
-            MainForm->Memo1->setText(address);
-            MainForm->Drucken1Click();
+    // The marked entries in list order, each shown in the recipient field as it is printed.
+    class MarkedAddresses final : public TRecordSource
+    {
+    public:
+        MarkedAddresses(QTreeWidget &list, int count)
+            : m_list(list)
+            , m_count(count)
+        {}
+        bool next(TMergeRecord &record) override
+        {
+            static const QRegularExpression lineBreak(QStringLiteral("\r\n|\r|\n"));
+            while (m_index < m_count) {
+                // The list may have been shortened while a job was being handed over.
+                QTreeWidgetItem *item = m_list.topLevelItem(m_index++);
+                if (!item)
+                    return false;
+                if (!item->isSelected())
+                    continue;
+                const QString address = addressOf(item);
+                record = TMergeRecord{WithCrLf(WithLineFeeds(address)), 0, address.section(lineBreak, 0, 0)};
+                return true;
+            }
+            return false;
         }
-    } catch (const EKuvertinoError &e) {
+
+    private:
+        QTreeWidget &m_list;
+        int m_count;
+        int m_index = 0;
+    };
+    class ShownInRecipientField final : public RunCounter
+    {
+    public:
+        using RunCounter::RunCounter;
+        void recordStarting(const TMergeRecord &record, const EnvelopeValue &) override
+        {
+            MainForm->Memo1->setText(record.recipient);
+        }
+    };
+    MarkedAddresses addresses(*ListView1, n);
+    ShownInRecipientField shown(run);
+    TPrinterJobTarget target = EnvelopeJobs();
+    const TMergeResult result
+            = RunMerge(addresses, EnvelopeFromControls(*MainForm), target, marked, {&run, &shown, nullptr});
+    if (result.end != TMergeEnd::Completed) {
         // Where it stopped: the address whose envelope was not printed.
-        static const QRegularExpression lineBreak(QStringLiteral("\r\n|\r|\n"));
         const QString where
                 = TranslateText(
                           QStringLiteral("Der Druck der markierten Adressen wurde nach %1 von %2 Umschlägen "
@@ -375,11 +407,11 @@ void TChooseAddressForm::BitBtn4Click()
                           .arg(marked)
                   + QLatin1Char('\n')
                   + TranslateText(QStringLiteral("Nicht gedruckt ab: „%1“."))
-                            .arg(address.section(lineBreak, 0, 0));
-        if (dynamic_cast<const EPrintCancelled *>(&e))
+                            .arg(result.next ? result.next->firstLine : QString());
+        if (result.end == TMergeEnd::Cancelled)
             Dialogs().messageBox(this, where, QString(), TMsgIcon::Information, TMsgButtons::Ok);
         else
-            ShowErrorReport(e.message() + QStringLiteral("\n\n") + where);
+            ShowErrorReport(result.failureText + QStringLiteral("\n\n") + where);
     }
 }
 

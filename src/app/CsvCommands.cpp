@@ -1,14 +1,17 @@
+#include "app/Preview.h"
+#include "app/PrintCommands.h"
+#include "app/PrintRun.h"
 #include "core/CsvFileCheck.h"
 #include "core/CsvReader.h"
 #include "core/CsvSurvey.h"
-#include "app/PrintRun.h"
+#include "core/LineBreaks.h"
 #include "core/RunResume.h"
 
+#include "app/Dialogs.h"
+#include "app/FormStorage.h"
+#include "app/MainUnit.h"
 #include "app/Memo.h"
 #include "core/FastStateWrites.h"
-#include "app/FormStorage.h"
-#include "app/Dialogs.h"
-#include "app/MainUnit.h"
 #include "core/translateunit.h"
 
 #include <QAction>
@@ -20,6 +23,7 @@
 
 #include <optional>
 #include <tuple>
+#include <utility>
 
 namespace {
 
@@ -40,6 +44,76 @@ QString runHeading(const QAction *item)
     return t.trimmed();
 }
 
+// The records of a CSV file from startLine on, each recipient as the recipient field gives it back.
+class CsvRecords final : public TRecordSource
+{
+public:
+    CsvRecords(CsvLineReader &reader, int startLine)
+        : m_reader(reader)
+        , m_startLine(startLine)
+    {}
+    bool next(TMergeRecord &record) override
+    {
+        // A line without a field would only repeat the previous address: records only.
+        int number = 0;
+        QStringList fields;
+        if (!m_reader.readRecord(m_startLine, number, fields))
+            return false;
+        record.recipient = WithCrLf(WithLineFeeds(CsvRecipientText(fields)));
+        record.number = number;
+        record.firstLine = RecipientLines(fields).value(0);
+        return true;
+    }
+
+private:
+    CsvLineReader &m_reader;
+    int m_startLine;
+};
+
+// The print run's window side: Cancel in the progress window, the record in the recipient field (so
+// the preview follows), and a few updates a second of how many envelopes are done.
+class CsvRunProgress final : public RunCounter
+{
+public:
+    CsvRunProgress(TMainForm &form,
+                   TPrintRun &run,
+                   QProgressDialog &progress,
+                   QString heading,
+                   int records,
+                   QElapsedTimer &sinceUpdate)
+        : RunCounter(run)
+        , m_form(form)
+        , m_progress(progress)
+        , m_heading(std::move(heading))
+        , m_records(records)
+        , m_sinceUpdate(sinceUpdate)
+    {}
+    bool cancelRequested() override { return m_progress.wasCanceled(); }
+    void recordStarting(const TMergeRecord &record, const EnvelopeValue &) override
+    {
+        m_form.Memo1->setText(record.recipient);
+    }
+    void envelopePrinted() override
+    {
+        RunCounter::envelopePrinted();
+        ++m_done;
+        // Each update repaints the dialog and whatever else changed: a few a second are enough.
+        if (m_sinceUpdate.elapsed() >= 250) {
+            m_sinceUpdate.restart();
+            m_progress.setLabelText(m_heading + QLatin1Char('\n') + m_run.printedText());
+            m_progress.setValue(qMin(m_done, m_records));
+        }
+    }
+
+private:
+    TMainForm &m_form;
+    QProgressDialog &m_progress;
+    QString m_heading;
+    int m_records;
+    QElapsedTimer &m_sinceUpdate;
+    int m_done = 0;
+};
+
 // Where a print run stands: the envelopes before this run (a resumed run counts on), and the place
 // to name when it stops.
 struct PrintProgress
@@ -48,6 +122,24 @@ struct PrintProgress
     int total = 0;
     int nextLine = 0;
     QString nextFirstLine;
+};
+
+// The merge reports where it stopped; the run keeps it in the resume store and names it.
+class StopPlace final : public TResumePoint
+{
+public:
+    explicit StopPlace(PrintProgress &place)
+        : m_place(place)
+    {}
+    void runCompleted() override {}
+    void runStopped(const TMergeRecord &next, int) override
+    {
+        m_place.nextLine = next.number;
+        m_place.nextFirstLine = next.firstLine;
+    }
+
+private:
+    PrintProgress &m_place;
 };
 
 QString stopText(const PrintProgress &p, int printedNow)
@@ -174,55 +266,54 @@ void runCsvFile(TMainForm &form, CsvRun run)
     PrintProgress place;
     place.printedBefore = resumed ? resumed->printed : 0;
     place.total = resumed ? resumed->total : records;
-    std::optional<TPrintRun> printRun;
-    if (run == CsvRun::Print) {
-        printRun.emplace(&form, place.total, place.printedBefore);
-        printRun->useProgress(&progress);
-    }
-
     enum class Stop { None, Cancelled, PrinterError } stop = Stop::None;
     QString printerError;
     int done = 0;
-    // A line without a field would only repeat the previous address: records only.
-    int number = 0;
-    QStringList fields;
-    while (reader.readRecord(startLine, number, fields)) {
-        place.nextLine = number;
-        place.nextFirstLine = RecipientLines(fields).value(0);
-        if (progress.wasCanceled()) {
-            stop = Stop::Cancelled;
-            break;
-        }
-        fillRecipient(form, fields);
-        if (run == CsvRun::Print) {
-            try {
-                form.Drucken1Click();
-            } catch (const EPrintCancelled &) {
-                stop = Stop::Cancelled;
+    if (run == CsvRun::List) {
+        // A line without a field would only repeat the previous address: records only.
+        int number = 0;
+        QStringList fields;
+        while (reader.readRecord(startLine, number, fields)) {
+            if (progress.wasCanceled())
                 break;
-            } catch (const EPrinterError &e) {
-                stop = Stop::PrinterError;
-                printerError = e.message();
-                break;
-            }
-        } else {
+            fillRecipient(form, fields);
             form.SaveInListBtnClick();
+            ++done;
+            // Each update repaints the dialog and whatever else changed: a few a second are enough.
+            if (sinceUpdate.elapsed() >= 250) {
+                sinceUpdate.restart();
+                progress.setLabelText(heading + QLatin1Char('\n') + QString::number(done));
+                progress.setValue(qMin(done, records));
+            }
         }
-        ++done;
-        // Each update repaints the dialog and whatever else changed: a few a second are enough.
-        if (sinceUpdate.elapsed() >= 250) {
-            sinceUpdate.restart();
-            progress.setLabelText(heading + QLatin1Char('\n')
-                                  + (printRun ? printRun->printedText() : QString::number(done)));
-            progress.setValue(qMin(done, records));
+        progress.reset();
+        progress.hide();
+        stateWrites->finish();
+        return;
+    }
+
+    TPrintRun printRun(&form, place.total, place.printedBefore);
+    printRun.useProgress(&progress);
+    CsvRecords source(reader, startLine);
+    CsvRunProgress shown(form, printRun, progress, heading, records, sinceUpdate);
+    StopPlace stopped(place);
+    TPrinterJobTarget target = EnvelopeJobs();
+    const TMergeResult result = RunMerge(
+            source, EnvelopeFromControls(form), target, place.total, {&printRun, &shown, &stopped});
+    done = result.printed;
+    if (result.end == TMergeEnd::Cancelled) {
+        stop = Stop::Cancelled;
+    } else if (result.end == TMergeEnd::Failed) {
+        // A printer's error ends the run with its place kept; any other error is reported as such.
+        try {
+            std::rethrow_exception(result.failure);
+        } catch (const EPrinterError &e) {
+            stop = Stop::PrinterError;
+            printerError = e.message();
         }
     }
     progress.reset();
     progress.hide();
-    if (stateWrites)
-        stateWrites->finish();
-    if (run == CsvRun::List)
-        return;
 
     if (stop == Stop::None) {
         resumeStore.forget(identity);

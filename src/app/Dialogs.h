@@ -1,7 +1,7 @@
 #pragma once
 
-#include "core/FontRec.h"
 #include "app/RunBox.h"
+#include "core/FontRec.h"
 
 #include <QString>
 #include <QUrl>

@@ -1,6 +1,6 @@
 // A document named on the command line, opened through the same reading as the "Öffnen..." command.
-#include "core/Errors.h"
 #include "app/MainUnit.h"
+#include "core/Errors.h"
 #include "core/translateunit.h"
 
 #include <QDir>

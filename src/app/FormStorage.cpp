@@ -311,4 +311,3 @@ void TFormStorage::savePlacement(bool ending)
     store->sync();
     reportStoreError(*store, QStringLiteral("Die Fensterposition kann nicht in „%1“ gespeichert werden."));
 }
-

@@ -16,7 +16,6 @@ class QWidget;
 // What went wrong with the per-user settings store, as the user reads it: the sentence what (German,
 // through the table, with %1 for the store's file), then the store's reason. Empty when nothing did.
 
-
 // The window-placement memory of one window: read before each showing, written when the window
 // closes and at program end if it was shown since. Kept in the per-user settings store
 // (organisation "Velmora", application "Kuvertino") under "<program file name>/<window class>".

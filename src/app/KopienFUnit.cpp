@@ -1,9 +1,9 @@
 #include "app/KopienFUnit.h"
 
 #include "app/BitBtnXP.h"
-#include "app/RxSpinEdit.h"
 #include "app/Components.h"
 #include "app/MainUnit.h"
+#include "app/RxSpinEdit.h"
 
 #include <QFrame>
 #include <QHBoxLayout>

@@ -1,12 +1,12 @@
 #include "app/LanguageCommands.h"
 
+#include "app/Dialogs.h"
+#include "app/MainUnit.h"
 #include "app/RxSpinEdit.h"
+#include "app/TranslateFUnit.h"
 #include "core/AtomicFile.h"
 #include "core/BinaryIO.h"
 #include "core/PaperFormats.h"
-#include "app/Dialogs.h"
-#include "app/MainUnit.h"
-#include "app/TranslateFUnit.h"
 #include "core/translateunit.h"
 
 #include <QAction>

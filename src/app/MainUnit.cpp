@@ -1,23 +1,23 @@
 #include "app/MainUnit.h"
 
 #include "app/AboutBoxUnit.h"
-#include "app/Dialogs.h"
-#include "core/Errors.h"
-#include "app/ThemedIcon.h"
 #include "app/BitBtnXP.h"
-#include "app/FilenameEdit.h"
-#include "app/Memo.h"
-#include "app/RxSpinEdit.h"
-#include "app/FormStorage.h"
 #include "app/ChooseAddressFUnit.h"
+#include "app/Dialogs.h"
+#include "app/FilenameEdit.h"
+#include "app/FormStorage.h"
 #include "app/KopienFUnit.h"
-#include "print/Printer.h"
+#include "app/Memo.h"
 #include "app/PaintBox.h"
-#include "core/PaperFormats.h"
 #include "app/Preview.h"
+#include "app/RxSpinEdit.h"
+#include "app/ThemedIcon.h"
 #include "app/TranslateFUnit.h"
 #include "app/TranslateWalk.h"
+#include "core/Errors.h"
+#include "core/PaperFormats.h"
 #include "core/translateunit.h"
+#include "print/Printer.h"
 
 #include <QAction>
 #include <QActionGroup>
@@ -574,8 +574,7 @@ void TMainForm::placeForFirstStart()
     const int R = printer.resolutionX();
     const double Z = ZoomEd->textValue();
     // The sheet with the preview's band around it, below the menu, the button bar and the settings.
-    const QSize sheet(SheetExtent(printer.pageWidth(), D, R, Z) + 16,
-                      SheetExtent(printer.pageHeight(), D, R, Z) + 16);
+    const QSize sheet = PreviewBoxSize(SheetSize(printer.pageWidth(), printer.pageHeight(), D, R, Z));
     const int above
             = menuBar()->sizeHint().height() + Panel2->sizeHint().height() + Panel1->sizeHint().height();
     const QSize needed(qMax(minimumSizeHint().width(), sheet.width()), above + sheet.height());

@@ -27,7 +27,8 @@ class TRxSpinEdit;
 struct EnvelopeControls;
 
 // The main window. The envelope being designed is the set of values of its controls; every
-// subsystem reads and writes them here. Methods of other subsystems are defined in their folders.
+// subsystem reads and writes them here. The commands of each subsystem are defined in their own files
+// of the application layer (src/app/), and hand the work to the layers below.
 class TMainForm : public QMainWindow, public TComponentList
 {
     Q_OBJECT
@@ -146,7 +147,7 @@ public:
     // The envelope as the controls hold it now; the renderer and the settings file both start here.
     EnvelopeControls envelopeControls() const;
 
-    // --- Start-up and main window (shell/MainUnit.cpp)
+    // --- Start-up and main window (MainUnit.cpp)
     void FormCreate();
     void FormShow();
     void FormClose();
@@ -156,12 +157,12 @@ public:
     void Beenden1Click();
     void ber1Click();
 
-    // --- Paper formats (render/Papierformat.cpp)
+    // --- Paper formats (Papierformat.cpp)
     void Papierformat(int nr);
     void ComboBox1Change();
     void HochformatCheckClick();
 
-    // --- Renderers and preview (render/)
+    // --- Renderers and preview (Preview.cpp, PaintToCanvas.cpp)
     void PaintToCanvas(QPainter &canvas0, int dpi, int width, int height, double zoomedvalue, bool printit);
     void PaintToCanvasHochformat(
             QPainter &canvas0, int dpi, int width, int height, double zoomedvalue, bool printit);
@@ -180,7 +181,7 @@ public:
     void FormMouseWheelDown();
     void FormMouseWheelUp();
 
-    // --- Settings file and last state (persist/)
+    // --- Settings file and last state (PersistCommands.cpp)
     void SaveOptionsFile(const QString &fname);
     void LoadOptionsFile(const QString &fname);
     void Speichernunter1Click();
@@ -191,13 +192,13 @@ public:
     // Opens pendingDocument as "Öffnen..." would; a file that cannot be read is reported instead.
     void OpenPendingDocument();
 
-    // --- Printing (print/PrintCommands.cpp)
+    // --- Printing (PrintCommands.cpp)
     void Drucken1Click();
     void Druckereinrichten1Click();
     void Druckerjustieren1Click();
     void MehrereKopiendrucken1Click();
 
-    // --- Address list and CSV runs (print/AddressCommands.cpp, print/CsvCommands.cpp)
+    // --- Address list and CSV runs (AddressCommands.cpp, CsvCommands.cpp)
     void SaveInListBtnClick();
     void ChooseBtnClick();
     void Adresslisteimmeroffenhalten1Click();
@@ -205,7 +206,7 @@ public:
     void CSVDateiinAdresslisteladen1Click();
     void FillRecipientFromCsvLine(const QString &line);
 
-    // --- Language selection (translate/LanguageCommands.cpp)
+    // --- Language selection (LanguageCommands.cpp)
     void LoadOptionsLang();
     void SaveOptionsLang();
     void Deutsch1Click();

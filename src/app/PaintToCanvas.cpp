@@ -1,10 +1,10 @@
+#include "app/Preview.h"
 #include "render/EnvelopePicture.h"
 #include "render/EnvelopeRenderer.h"
-#include "app/Preview.h"
 
-#include "print/Printer.h"
 #include "app/EnvelopeControls.h"
 #include "app/MainUnit.h"
+#include "print/Printer.h"
 
 EnvelopeValue EnvelopeToDraw(const EnvelopeControls &c)
 {

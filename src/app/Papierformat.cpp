@@ -1,7 +1,7 @@
+#include "app/MainUnit.h"
 #include "app/PaintBox.h"
 #include "core/PaperFormats.h"
 #include "print/Printer.h"
-#include "app/MainUnit.h"
 
 #include <QCheckBox>
 #include <QComboBox>
@@ -12,12 +12,13 @@ void TMainForm::Papierformat(int nr)
     // Selecting the printer again loads its default settings: earlier set-up choices are discarded.
     printer.reselectWithDefaults();
     TDevMode &dm = printer.settings();
-    if (nr >= 0 && nr <= 22) {
-        dm.dmPaperSize = PaperFormatCode(nr);
-    } else if (nr == 23) {
+    const PaperRequest paper = PaperRequestFor(nr);
+    if (paper.kind == PaperRequest::Code) {
+        dm.dmPaperSize = paper.code;
+    } else if (paper.kind == PaperRequest::Custom) {
         dm.dmPaperSize = TDevMode::DMPAPER_USER;
-        dm.dmPaperLength = 125;
-        dm.dmPaperWidth = 176;
+        dm.dmPaperLength = paper.lengthMm;
+        dm.dmPaperWidth = paper.widthMm;
     }
     dm.dmOrientation
             = HochformatCheck->isChecked() ? TDevMode::DMORIENT_PORTRAIT : TDevMode::DMORIENT_LANDSCAPE;

@@ -1,22 +1,22 @@
 // The envelope settings file and the last state, as operations of the main window: the controls
 // are read into a plain value and written back from one; the file format lives in SettingsFile.
+#include "app/SettingsFromControls.h"
 #include "core/AtomicFile.h"
 #include "core/BinaryIO.h"
 #include "core/DamagedCopy.h"
 #include "core/FastStateWrites.h"
 #include "core/ProgramDir.h"
 #include "core/SettingsFile.h"
-#include "app/SettingsFromControls.h"
 
-#include "app/FilenameEdit.h"
-#include "app/Memo.h"
-#include "app/RxSpinEdit.h"
 #include "app/ChooseAddressFUnit.h"
-#include "core/PaperFormats.h"
 #include "app/Dialogs.h"
 #include "app/EnvelopeControls.h"
-#include "core/Errors.h"
+#include "app/FilenameEdit.h"
 #include "app/MainUnit.h"
+#include "app/Memo.h"
+#include "app/RxSpinEdit.h"
+#include "core/Errors.h"
+#include "core/PaperFormats.h"
 
 #include <QAction>
 #include <QCheckBox>

@@ -2,12 +2,13 @@
 
 #include "app/PaintBox.h"
 #include "core/PaperFormats.h"
+#include "render/EnvelopeRenderer.h"
 
-#include "app/RxSpinEdit.h"
-#include "print/Printer.h"
 #include "app/Dialogs.h"
 #include "app/MainUnit.h"
+#include "app/RxSpinEdit.h"
 #include "core/translateunit.h"
+#include "print/Printer.h"
 
 #include <QApplication>
 #include <QComboBox>
@@ -29,10 +30,15 @@
 namespace {
 
 quint64 sheetDrawings = 0;
-constexpr int Band = 8; // the scroll box's background shows around the sheet
+constexpr int Band = PreviewBand;
 constexpr int WheelStep = 20;
 
 } // namespace
+
+QSize PreviewBoxSize(const QSize &sheet)
+{
+    return QSize(sheet.width() + 2 * PreviewBand, sheet.height() + 2 * PreviewBand);
+}
 
 QString PageSizeLabelText(int pageWidth,
                           int pageHeight,
@@ -63,8 +69,8 @@ int WholeSheetZoom(int pageWidth,
 {
     // The same truncated extents the paint routine computes, so the answer is exact at the edge.
     for (int zoom = maxZoom; zoom > minZoom; --zoom) {
-        if (SheetExtent(pageWidth, screenDpi, printerDpi, zoom) + 2 * Band <= area.width()
-            && SheetExtent(pageHeight, screenDpi, printerDpi, zoom) + 2 * Band <= area.height())
+        const QSize box = PreviewBoxSize(SheetSize(pageWidth, pageHeight, screenDpi, printerDpi, zoom));
+        if (box.width() <= area.width() && box.height() <= area.height())
             return zoom;
     }
     return minZoom;
@@ -108,13 +114,14 @@ void TMainForm::PaintBox1Paint(QPaintEvent *event)
     const int pageWidth = printer.pageWidth();
     const int pageHeight = printer.pageHeight();
     const double Z = ZoomEd->textValue();
-    const int bw = SheetExtent(pageWidth, D, R, Z);
-    const int bh = SheetExtent(pageHeight, D, R, Z);
+    const QSize sheetSize = SheetSize(pageWidth, pageHeight, D, R, Z);
+    const int bw = sheetSize.width();
+    const int bh = sheetSize.height();
 
     Label5->setText(PageSizeLabelText(
             pageWidth, pageHeight, R, isInchMode(), MessageText(10), MessageText(13), QLocale()));
 
-    const QSize boxSize(bw + 2 * Band, bh + 2 * Band);
+    const QSize boxSize = PreviewBoxSize(sheetSize);
     if (PaintBox1->size() != boxSize) {
         // The resize brings a paint event of its own, which then draws at the new size.
         PaintBox1->resize(boxSize);
@@ -147,7 +154,7 @@ void TMainForm::PaintBox1Paint(QPaintEvent *event)
         QPainter p(&image);
         p.setViewport(0, 0, exposed.width(), exposed.height());
         p.setWindow(exposed.x() - Band, exposed.y() - Band, exposed.width(), exposed.height());
-        if (bw < bh)
+        if (UsePortraitRenderer(bw, bh))
             PaintToCanvasHochformat(p, D, bw, bh, Z, false);
         else
             PaintToCanvas(p, D, bw, bh, Z, false);

@@ -13,6 +13,11 @@ struct EnvelopeControls;
 struct EnvelopeValue;
 class TMainForm;
 
+// The band of the scroll box's background around the preview's sheet, on each side.
+inline constexpr int PreviewBand = 8;
+// The preview's drawing area for a sheet: the sheet with the band around it.
+QSize PreviewBoxSize(const QSize &sheet);
+
 // The page-size label: "w<mm> x h<mm>", or "w <Zoll> x h <Zoll>" in inch mode, each number with two
 // decimals in locale's decimal separator and no group separators.
 QString PageSizeLabelText(int pageWidth,
@@ -43,7 +48,6 @@ EnvelopeValue EnvelopeToDraw(const EnvelopeControls &controls);
 
 // The envelope as the main window's controls hold it right now.
 EnvelopeValue EnvelopeFromControls(const TMainForm &form);
-
 
 // How many times the preview has drawn the sheet since start (lets tests tell a resize from a drawing).
 quint64 PreviewSheetDrawings();

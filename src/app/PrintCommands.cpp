@@ -1,12 +1,15 @@
 #include "app/PrintCommands.h"
 
-#include "app/KopienFUnit.h"
-#include "app/PrintRun.h"
-#include "print/Printer.h"
-#include "app/RxSpinEdit.h"
 #include "app/Dialogs.h"
+#include "app/KopienFUnit.h"
 #include "app/MainUnit.h"
+#include "app/Preview.h"
+#include "app/PrintRun.h"
+#include "app/RxSpinEdit.h"
 #include "core/translateunit.h"
+#include "print/Printer.h"
+#include "print/PrinterTarget.h"
+#include "render/EnvelopePicture.h"
 
 #include <QDialog>
 #include <QPainter>
@@ -14,11 +17,7 @@
 #include <algorithm>
 #include <cmath>
 #include <optional>
-
-bool UsePortraitRenderer(int width, int height)
-{
-    return width < height;
-}
+#include <utility>
 
 int CopyCountFromValue(double value)
 {
@@ -27,30 +26,49 @@ int CopyCountFromValue(double value)
     return static_cast<int>(std::min(std::trunc(value), 1e9));
 }
 
+namespace {
+
+// The same envelope n times: the copies of "Mehrere Kopien drucken...".
+class CopiesSource final : public TRecordSource
+{
+public:
+    CopiesSource(QString recipient, int copies)
+        : m_recipient(std::move(recipient))
+        , m_left(copies)
+    {}
+    bool next(TMergeRecord &record) override
+    {
+        if (m_left <= 0)
+            return false;
+        --m_left;
+        record = TMergeRecord{m_recipient, 0, QString()};
+        return true;
+    }
+
+private:
+    QString m_recipient;
+    int m_left;
+};
+
+} // namespace
+
+void RunCounter::envelopePrinted()
+{
+    m_run.envelopePrinted();
+}
+
+TPrinterJobTarget EnvelopeJobs()
+{
+    return TPrinterJobTarget(Printer(), MessageText(9), &SharedPictureCache());
+}
+
 void TMainForm::Drucken1Click()
 {
     // Alone, an envelope is a run of one: it too can wait for a full print service, and be cancelled.
     std::optional<TPrintRun> single;
     if (!TPrintRun::current())
         single.emplace(this, 1);
-    TPrinter &printer = Printer();
-    // The resolution is taken before the job starts, the page size once it has begun.
-    const int dpi = printer.resolutionX();
-    printer.setTitle(MessageText(9));
-    printer.beginDoc();
-    try {
-        const int w = printer.pageWidth();
-        const int h = printer.pageHeight();
-        if (UsePortraitRenderer(w, h))
-            PaintToCanvasHochformat(printer.canvas(), dpi, w, h, 100, true);
-        else
-            PaintToCanvas(printer.canvas(), dpi, w, h, 100, true);
-    } catch (...) {
-        // A half-drawn envelope never reaches the printer.
-        printer.abortDoc();
-        throw;
-    }
-    printer.endDoc();
+    EnvelopeJobs().printEnvelope(EnvelopeFromControls(*this));
     TPrintRun::current()->envelopePrinted();
 }
 
@@ -74,10 +92,14 @@ void TMainForm::MehrereKopiendrucken1Click()
     const int n = CopyCountFromValue(KopienForm->CopiesEd->textValue());
     TPrintRun run(this, n);
     // Each copy is a job of its own; an error ends the run at that copy.
-    try {
-        for (int i = 0; i < n; ++i)
-            Drucken1Click();
-    } catch (const EPrintCancelled &) {
+    const EnvelopeValue envelope = EnvelopeFromControls(*this);
+    CopiesSource copies(envelope.recipient, n);
+    TPrinterJobTarget target = EnvelopeJobs();
+    RunCounter counter(run);
+    const TMergeResult result = RunMerge(copies, envelope, target, n, {&run, &counter, nullptr});
+    if (result.end == TMergeEnd::Failed)
+        std::rethrow_exception(result.failure);
+    if (result.end == TMergeEnd::Cancelled) {
         Dialogs().messageBox(
                 this,
                 TranslateText(QStringLiteral("Der Druck wurde nach %1 von %2 Umschlägen beendet."))

@@ -1,7 +1,7 @@
 #include "app/SettingsFromControls.h"
 
-#include "core/PaperFormats.h"
 #include "app/EnvelopeControls.h"
+#include "core/PaperFormats.h"
 
 double FileLength(double shown, bool inchMode)
 {

@@ -1,12 +1,12 @@
 #include "app/TranslateWalk.h"
 
+#include "app/Components.h"
 #include "app/FilenameEdit.h"
+#include "app/MainUnit.h"
 #include "app/Memo.h"
 #include "app/RxSpinEdit.h"
-#include "app/Components.h"
-#include "app/MainUnit.h"
-#include "core/velmora.h"
 #include "core/translateunit.h"
+#include "core/velmora.h"
 
 #include <QAbstractButton>
 #include <QAction>

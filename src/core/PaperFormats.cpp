@@ -80,3 +80,24 @@ double PagePixelsToMm(int pagePixels, int printerDpi)
 {
     return PagePixelsToInches(pagePixels, printerDpi) * MmPerInch;
 }
+
+PaperRequest PaperRequestFor(int index)
+{
+    PaperRequest r;
+    if (index == CustomPaperIndex) {
+        r.kind = PaperRequest::Custom;
+        r.lengthMm = CustomPaperLengthMm;
+        r.widthMm = CustomPaperWidthMm;
+        return r;
+    }
+    r.code = PaperFormatCode(index);
+    if (r.code >= 0)
+        r.kind = PaperRequest::Code;
+    return r;
+}
+
+QSize SheetSize(int pageWidth, int pageHeight, int targetDpi, int printerDpi, double zoom)
+{
+    return QSize(SheetExtent(pageWidth, targetDpi, printerDpi, zoom),
+                 SheetExtent(pageHeight, targetDpi, printerDpi, zoom));
+}

@@ -2,8 +2,8 @@
 
 #include "core/AtomicFile.h"
 #include "core/BinaryIO.h"
-#include "core/TablePlace.h"
 #include "core/Errors.h"
+#include "core/TablePlace.h"
 #include "core/velmora.h"
 
 #include <QCoreApplication>

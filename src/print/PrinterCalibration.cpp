@@ -1,8 +1,8 @@
 #include "print/PrinterCalibration.h"
 
-#include "core/SettingsStore.h"
-#include "core/PaperFormats.h"
 #include "core/Errors.h"
+#include "core/PaperFormats.h"
+#include "core/SettingsStore.h"
 
 #include <QPainter>
 #include <QSettings>

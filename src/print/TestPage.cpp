@@ -1,9 +1,9 @@
 #include "print/TestPage.h"
 
-#include "print/Printer.h"
-#include "print/PrinterCalibration.h"
 #include "core/PaperFormats.h"
 #include "core/translateunit.h"
+#include "print/Printer.h"
+#include "print/PrinterCalibration.h"
 
 #include <QFont>
 #include <QLocale>

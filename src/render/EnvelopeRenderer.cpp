@@ -1,7 +1,7 @@
 #include "render/EnvelopeRenderer.h"
 
-#include "render/EnvelopePicture.h"
 #include "core/PaperFormats.h"
+#include "render/EnvelopePicture.h"
 #include "render/TextBlock.h"
 
 #include <QPainter>
@@ -121,8 +121,9 @@ private:
 EnvelopeLayout sheetLayout(const EnvelopeValue &e, const RenderTarget &t, bool exchanged)
 {
     EnvelopeLayout l;
-    const int pageW = SheetExtent(t.pageWidth, t.dpi, t.printerDpi, t.zoom);
-    const int pageH = SheetExtent(t.pageHeight, t.dpi, t.printerDpi, t.zoom);
+    const QSize sheet = SheetSize(t.pageWidth, t.pageHeight, t.dpi, t.printerDpi, t.zoom);
+    const int pageW = sheet.width();
+    const int pageH = sheet.height();
     l.W = exchanged ? pageH : pageW;
     l.H = exchanged ? pageW : pageH;
     l.m = LengthToPixels(e.margin, e.inchMode, t.dpi, t.zoom);
@@ -180,4 +181,9 @@ EnvelopeLayout DrawEnvelopeHochformat(QPainter &painter,
     painter.setWorldMatrixEnabled(previousEnabled);
     painter.restore();
     return l;
+}
+
+bool UsePortraitRenderer(int width, int height)
+{
+    return width < height;
 }

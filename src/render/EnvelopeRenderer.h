@@ -34,6 +34,10 @@ struct EnvelopeLayout
     bool pictureLeftDrawn = false;
 };
 
+// Which renderer draws a page: the portrait one only for a page narrower than it is tall; a square
+// page goes to the landscape renderer. The one orientation rule, for paper and preview alike.
+bool UsePortraitRenderer(int width, int height);
+
 // The point size a font is drawn at: trunc(size x zoom / 100), at least 1.
 int ZoomedPointSize(int pointSize, double zoom);
 

@@ -4,11 +4,11 @@
 #include "TestEnvironment.h"
 
 #include "app/BitBtnXP.h"
+#include "app/ChooseAddressFUnit.h"
+#include "app/MainUnit.h"
 #include "app/Memo.h"
 #include "core/SettingsFile.h"
-#include "app/ChooseAddressFUnit.h"
 #include "print/Printer.h"
-#include "app/MainUnit.h"
 
 #include <QApplication>
 #include <QElapsedTimer>

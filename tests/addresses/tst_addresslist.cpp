@@ -2,12 +2,12 @@
 #include "TestEnvironment.h"
 
 #include "app/BitBtnXP.h"
-#include "app/Memo.h"
-#include "app/FormStorage.h"
 #include "app/ChooseAddressFUnit.h"
-#include "print/Printer.h"
+#include "app/FormStorage.h"
 #include "app/MainUnit.h"
+#include "app/Memo.h"
 #include "core/translateunit.h"
+#include "print/Printer.h"
 
 #include <QAction>
 #include <QDir>

@@ -4,12 +4,12 @@
 #include "ScriptedDialogs.h"
 #include "TestEnvironment.h"
 
-#include "app/Memo.h"
-#include "app/FormStorage.h"
 #include "app/ChooseAddressFUnit.h"
-#include "print/Printer.h"
+#include "app/FormStorage.h"
 #include "app/MainUnit.h"
+#include "app/Memo.h"
 #include "core/RunResume.h"
+#include "print/Printer.h"
 
 #include <QAction>
 #include <QDir>

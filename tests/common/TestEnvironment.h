@@ -5,8 +5,8 @@
 // so no test reads or writes the user's own files. Child processes a test starts inherit the same
 // directory (through KUVERTINO_TEST_ROOT) and adopt it instead of making their own.
 
-#include "print/Printer.h"
 #include "app/MainUnit.h"
+#include "print/Printer.h"
 
 #include <QApplication>
 #include <QDir>

@@ -1,9 +1,9 @@
 #include "TestEnvironment.h"
 
 #include "app/BitBtnXP.h"
+#include "app/Dialogs.h"
 #include "app/Memo.h"
 #include "app/RxSpinEdit.h"
-#include "app/Dialogs.h"
 
 #include <QApplication>
 #include <QDialog>

@@ -2,10 +2,10 @@
 #include "TestEnvironment.h"
 #include "TranslateTestSupport.h"
 
-#include "app/RxSpinEdit.h"
 #include "app/FormStorage.h"
-#include "app/PaintBox.h"
 #include "app/MainUnit.h"
+#include "app/PaintBox.h"
+#include "app/RxSpinEdit.h"
 
 #include <QComboBox>
 #include <QMenuBar>

@@ -1,17 +1,17 @@
 #include "ScriptedDialogs.h"
 #include "TestEnvironment.h"
 
-#include "app/BitBtnXP.h"
-#include "app/FilenameEdit.h"
-#include "app/Memo.h"
-#include "app/RxSpinEdit.h"
-#include "app/ChooseAddressFUnit.h"
-#include "app/KopienFUnit.h"
-#include "app/PaintBox.h"
 #include "app/AboutBoxUnit.h"
-#include "core/Errors.h"
+#include "app/BitBtnXP.h"
+#include "app/ChooseAddressFUnit.h"
+#include "app/FilenameEdit.h"
+#include "app/KopienFUnit.h"
 #include "app/MainUnit.h"
+#include "app/Memo.h"
+#include "app/PaintBox.h"
+#include "app/RxSpinEdit.h"
 #include "app/TranslateFUnit.h"
+#include "core/Errors.h"
 
 #include <QAbstractButton>
 #include <QAction>

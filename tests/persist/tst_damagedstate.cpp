@@ -3,9 +3,9 @@
 #include "ScriptedDialogs.h"
 #include "TestEnvironment.h"
 
-#include "core/DamagedCopy.h"
 #include "app/ChooseAddressFUnit.h"
 #include "app/MainUnit.h"
+#include "core/DamagedCopy.h"
 
 #include <QDir>
 #include <QFile>

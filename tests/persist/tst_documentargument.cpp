@@ -1,9 +1,9 @@
 #include "ScriptedDialogs.h"
 #include "TestEnvironment.h"
 
-#include "app/Memo.h"
 #include "app/Components.h"
 #include "app/MainUnit.h"
+#include "app/Memo.h"
 
 #include <QDir>
 #include <QFile>

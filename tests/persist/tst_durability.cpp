@@ -4,11 +4,11 @@
 #include "TestEnvironment.h"
 
 #include "app/BitBtnXP.h"
+#include "app/ChooseAddressFUnit.h"
+#include "app/MainUnit.h"
 #include "app/Memo.h"
 #include "core/AtomicFile.h"
 #include "core/FastStateWrites.h"
-#include "app/ChooseAddressFUnit.h"
-#include "app/MainUnit.h"
 #include "core/translateunit.h"
 
 #include <QAction>

@@ -2,19 +2,19 @@
 #include "ScriptedDialogs.h"
 #include "TestEnvironment.h"
 
+#include "app/ChooseAddressFUnit.h"
 #include "app/FilenameEdit.h"
+#include "app/FormStorage.h"
+#include "app/LanguageCommands.h"
+#include "app/MainUnit.h"
 #include "app/Memo.h"
 #include "app/RxSpinEdit.h"
 #include "core/AtomicFile.h"
-#include "app/FormStorage.h"
+#include "core/Errors.h"
+#include "core/PaperFormats.h"
 #include "core/ProgramDir.h"
 #include "core/SettingsFile.h"
-#include "app/ChooseAddressFUnit.h"
 #include "print/Printer.h"
-#include "core/PaperFormats.h"
-#include "core/Errors.h"
-#include "app/MainUnit.h"
-#include "app/LanguageCommands.h"
 
 #include <QAction>
 #include <QCheckBox>

@@ -1,9 +1,9 @@
 #include "LimitedDevice.h"
 
 #include "core/AtomicFile.h"
+#include "core/Errors.h"
 #include "core/FontRecord.h"
 #include "core/SettingsFile.h"
-#include "core/Errors.h"
 
 #include <QBuffer>
 #include <QDir>

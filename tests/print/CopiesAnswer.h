@@ -3,8 +3,8 @@
 // Answers the next copy-count dialog with a count and OK.
 
 #include "ScriptedDialogs.h"
-#include "app/RxSpinEdit.h"
 #include "app/KopienFUnit.h"
+#include "app/RxSpinEdit.h"
 
 inline void QueueCopiesAnswer(ScriptedDialogs &dialogs, int copies)
 {

@@ -5,13 +5,13 @@
 #include "PdfCheck.h"
 #include "ScriptedDialogs.h"
 #include "TestEnvironment.h"
-#include "app/Memo.h"
-#include "app/FormStorage.h"
 #include "app/CalibrationDialog.h"
+#include "app/FormStorage.h"
+#include "app/MainUnit.h"
+#include "app/Memo.h"
 #include "print/Printer.h"
 #include "print/PrinterCalibration.h"
 #include "print/TestPage.h"
-#include "app/MainUnit.h"
 
 #include <QCheckBox>
 #include <QComboBox>

@@ -9,14 +9,14 @@
 #include "PdfCheck.h"
 #include "ScriptedDialogs.h"
 #include "TestEnvironment.h"
+#include "app/MainUnit.h"
 #include "app/Memo.h"
+#include "app/PaintBox.h"
 #include "app/RxSpinEdit.h"
+#include "core/PaperFormats.h"
 #include "print/Printer.h"
 #include "print/PrinterCalibration.h"
 #include "print/TestPage.h"
-#include "app/PaintBox.h"
-#include "core/PaperFormats.h"
-#include "app/MainUnit.h"
 
 #include <cups/cups.h>
 

@@ -7,12 +7,12 @@
 #include "PdfCheck.h"
 #include "ScriptedDialogs.h"
 #include "TestEnvironment.h"
+#include "app/KopienFUnit.h"
+#include "app/MainUnit.h"
 #include "app/Memo.h"
 #include "app/RxSpinEdit.h"
 #include "print/CupsSubmission.h"
-#include "app/KopienFUnit.h"
 #include "print/Printer.h"
-#include "app/MainUnit.h"
 
 #include <cups/cups.h>
 

@@ -7,11 +7,11 @@
 #include "ScriptedDialogs.h"
 #include "TestEnvironment.h"
 
-#include "app/Memo.h"
 #include "app/ChooseAddressFUnit.h"
-#include "print/Printer.h"
 #include "app/Components.h"
 #include "app/MainUnit.h"
+#include "app/Memo.h"
+#include "print/Printer.h"
 
 #include <QApplication>
 #include <QProgressDialog>

@@ -4,8 +4,8 @@
 #include "PdfCheck.h"
 #include "ScriptedDialogs.h"
 #include "TestEnvironment.h"
-#include "print/Printer.h"
 #include "app/MainUnit.h"
+#include "print/Printer.h"
 
 #include <QApplication>
 #include <QDir>

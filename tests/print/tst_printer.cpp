@@ -3,9 +3,9 @@
 
 #include "PdfCheck.h"
 #include "TestEnvironment.h"
-#include "print/Printer.h"
 #include "core/Errors.h"
 #include "core/translateunit.h"
+#include "print/Printer.h"
 
 #include <QDir>
 #include <QFile>

@@ -6,9 +6,9 @@
 #include "TestEnvironment.h"
 
 #include "app/BitBtnXP.h"
+#include "app/MainUnit.h"
 #include "app/Memo.h"
 #include "app/PaintBox.h"
-#include "app/MainUnit.h"
 
 #include <QDir>
 #include <QFile>

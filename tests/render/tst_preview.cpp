@@ -4,13 +4,13 @@
 
 #include "app/BitBtnXP.h"
 #include "app/FilenameEdit.h"
+#include "app/MainUnit.h"
 #include "app/Memo.h"
-#include "app/RxSpinEdit.h"
-#include "print/Printer.h"
 #include "app/PaintBox.h"
 #include "app/Preview.h"
-#include "app/MainUnit.h"
+#include "app/RxSpinEdit.h"
 #include "core/translateunit.h"
+#include "print/Printer.h"
 
 #include <QAction>
 #include <QCheckBox>

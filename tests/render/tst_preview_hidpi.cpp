@@ -2,10 +2,10 @@
 #include "ScriptedDialogs.h"
 #include "TestEnvironment.h"
 
-#include "app/Memo.h"
-#include "print/Printer.h"
-#include "app/PaintBox.h"
 #include "app/MainUnit.h"
+#include "app/Memo.h"
+#include "app/PaintBox.h"
+#include "print/Printer.h"
 
 #include <QPageLayout>
 #include <QPainter>

@@ -1,12 +1,12 @@
 #include "ScriptedDialogs.h"
 #include "TestEnvironment.h"
 
+#include "app/MainUnit.h"
 #include "app/Memo.h"
-#include "app/RxSpinEdit.h"
-#include "print/Printer.h"
 #include "app/PaintBox.h"
 #include "app/Preview.h"
-#include "app/MainUnit.h"
+#include "app/RxSpinEdit.h"
+#include "print/Printer.h"
 
 #include <QAction>
 #include <QPageLayout>

@@ -4,15 +4,15 @@
 #include "ScriptedDialogs.h"
 #include "TestEnvironment.h"
 
-#include "app/FilenameEdit.h"
-#include "app/Memo.h"
-#include "app/RxSpinEdit.h"
-#include "core/SettingsFile.h"
-#include "app/SettingsFromControls.h"
-#include "render/EnvelopeRenderer.h"
-#include "app/Preview.h"
 #include "app/EnvelopeControls.h"
+#include "app/FilenameEdit.h"
 #include "app/MainUnit.h"
+#include "app/Memo.h"
+#include "app/Preview.h"
+#include "app/RxSpinEdit.h"
+#include "app/SettingsFromControls.h"
+#include "core/SettingsFile.h"
+#include "render/EnvelopeRenderer.h"
 
 #include <QAction>
 #include <QBuffer>

@@ -1,8 +1,8 @@
 #include "TestEnvironment.h"
-#include "app/Memo.h"
 #include "app/ChooseAddressFUnit.h"
-#include "render/TextBlock.h"
+#include "app/Memo.h"
 #include "core/LineBreaks.h"
+#include "render/TextBlock.h"
 
 #include <QApplication>
 #include <QFontMetrics>

@@ -3,8 +3,8 @@
 #include "core/AtomicFile.h"
 #include "core/BinaryIO.h"
 #include "core/Errors.h"
-#include "core/velmora.h"
 #include "core/translateunit.h"
+#include "core/velmora.h"
 
 #include <QDir>
 #include <QFile>

@@ -2,9 +2,9 @@
 #include "TestEnvironment.h"
 #include "TranslateTestSupport.h"
 
-#include "app/RxSpinEdit.h"
-#include "app/MainUnit.h"
 #include "app/LanguageCommands.h"
+#include "app/MainUnit.h"
+#include "app/RxSpinEdit.h"
 #include "app/TranslateFUnit.h"
 #include "core/translateunit.h"
 

@@ -2,15 +2,15 @@
 #include "TestEnvironment.h"
 #include "TranslateTestSupport.h"
 
+#include "app/AboutBoxUnit.h"
 #include "app/FilenameEdit.h"
+#include "app/MainUnit.h"
 #include "app/Memo.h"
 #include "app/RxSpinEdit.h"
-#include "print/Printer.h"
-#include "app/AboutBoxUnit.h"
-#include "app/MainUnit.h"
 #include "app/TranslateFUnit.h"
 #include "app/TranslateWalk.h"
 #include "core/translateunit.h"
+#include "print/Printer.h"
 
 #include <QAction>
 #include <QActionGroup>
