@@ -1,5 +1,6 @@
 #include "PrintRun.h"
 
+#include "Printer.h"
 #include "translate/translateunit.h"
 
 #include <cups/ipp.h>
@@ -20,7 +21,35 @@ TPrintRun *&currentRun()
     return run;
 }
 
+PdfRunListener &pdfRunListener()
+{
+    static PdfRunListener listener;
+    return listener;
+}
+
 } // namespace
+
+void SetPdfRunListener(PdfRunListener listener)
+{
+    pdfRunListener() = std::move(listener);
+}
+
+void TPrintRun::reportPdfFiles(TPrintRun *outer, const QString &lastFile, int files)
+{
+    if (files == 0)
+        return;
+    if (outer) {
+        outer->m_lastPdfFile = lastFile;
+        outer->m_pdfFiles += files;
+        return;
+    }
+    // Also reached while an error leaves the run: telling where the files went must not throw on.
+    try {
+        if (pdfRunListener())
+            pdfRunListener()(lastFile, files);
+    } catch (...) {
+    }
+}
 
 EPrintCancelled::EPrintCancelled()
     : EKuvertinoError(TranslateText(QStringLiteral("Der Druck wurde abgebrochen.")))
@@ -87,6 +116,7 @@ TPrintRun::TPrintRun(QWidget *parent, int total, int alreadyPrinted)
 TPrintRun::~TPrintRun()
 {
     currentRun() = m_outer;
+    reportPdfFiles(m_outer, m_lastPdfFile, m_pdfFiles);
 }
 
 TPrintRun *TPrintRun::current()
@@ -102,6 +132,10 @@ void TPrintRun::useProgress(QProgressDialog *progress)
 void TPrintRun::envelopePrinted()
 {
     ++m_printed;
+    if (Printer().isBuiltInPdfPrinter() && !Printer().lastOutputFile().isEmpty()) {
+        m_lastPdfFile = Printer().lastOutputFile();
+        ++m_pdfFiles;
+    }
     if (m_ownProgress && m_ownProgress->isVisible()) {
         m_ownProgress->setValue(std::min(m_printed, m_ownProgress->maximum()));
         m_ownProgress->setLabelText(printedText());

@@ -3,6 +3,7 @@
 #include "AboutBoxUnit.h"
 #include "Dialogs.h"
 #include "Errors.h"
+#include "MainAccessibility.h"
 #include "ThemedIcon.h"
 #include "controls/BitBtnXP.h"
 #include "controls/FilenameEdit.h"
@@ -98,6 +99,9 @@ TMainForm::TMainForm(QWidget *parent)
     createControls();
     createMenu();
     connectHandlers();
+    DescribeMainWindowControls(this);
+    AddKeyboardAccess(this);
+    InstallPdfNotice(this);
     ScrollBox1->installEventFilter(this);
     FormCreate();
 }
@@ -557,6 +561,8 @@ void TMainForm::FormShow()
         TranslateComponentTree(Application);
     Application->Title = TranslateText(Application->Title);
     infirst = true;
+    // Typing after start goes into the recipient.
+    Memo1->setFocus(Qt::OtherFocusReason);
     // The texts are final now; without a placement of its own the window takes the room it needs.
     if (!FormStorage1->placementRestored())
         placeForFirstStart();

@@ -18,6 +18,7 @@
 #include "render/PaperFormats.h"
 #include "render/Preview.h"
 #include "shell/MainUnit.h"
+#include "shell/PdfNotice.h"
 #include "translate/translateunit.h"
 
 #include <QAction>
@@ -28,8 +29,10 @@
 #include <QLineEdit>
 #include <QPainter>
 #include <QPrinter>
+#include <QPushButton>
 #include <QStyle>
 #include <QTemporaryDir>
+#include <QToolButton>
 #include <QtTest>
 
 #include <cmath>
@@ -64,6 +67,8 @@ private slots:
     void previewAndPrintoutAgree_data();
     void previewAndPrintoutAgree();
     void setupRepaintsThePreviewEitherWay();
+    void pdfNoticeNamesTheFileAndOpensItsFolder();
+    void pdfNoticeComesOnceAtTheEndOfARun();
 
 private:
     QStringList pdfFiles() const;
@@ -599,6 +604,61 @@ void TstPrintCommands::setupRepaintsThePreviewEitherWay()
     QTRY_VERIFY(PreviewSheetDrawings() > before);
     QCOMPARE(MainForm->PaintBox1->size(), lying.transposed());
     MainForm->hide();
+}
+
+namespace {
+// Counts how often a widget is shown, whether or not its window is on the screen.
+class ShowCounter : public QObject
+{
+public:
+    int shows = 0;
+    bool eventFilter(QObject *, QEvent *event) override
+    {
+        if (event->type() == QEvent::ShowToParent)
+            ++shows;
+        return false;
+    }
+};
+} // namespace
+
+void TstPrintCommands::pdfNoticeNamesTheFileAndOpensItsFolder()
+{
+    auto *notice = MainForm->findChild<TPdfNotice *>(QStringLiteral("PdfNotice"));
+    QVERIFY(notice);
+    notice->hide();
+    MainForm->Drucken1Click();
+    const QString file = QDir::toNativeSeparators(m_out->filePath(QStringLiteral("Plikato-1.pdf")));
+    QVERIFY(notice->isVisibleTo(MainForm));
+    QCOMPARE(notice->textLabel()->text(), QStringLiteral("Gedruckt in die PDF-Datei \"%1\".").arg(file));
+    QCOMPARE(notice->accessibleName(), notice->textLabel()->text());
+    // A notice, not a box: nothing modal was shown and the focus stayed where it was.
+    QCOMPARE((*m_dialogs)->messages.size(), 0);
+    QCOMPARE((*m_dialogs)->modalDialogs.size(), 0);
+    QVERIFY(!notice->isAncestorOf(QApplication::focusWidget()));
+
+    (*m_dialogs)->openedUrls.clear();
+    notice->openButton()->click();
+    QCOMPARE((*m_dialogs)->openedUrls, QList<QUrl>{QUrl::fromLocalFile(m_out->path())});
+    notice->closeButton()->click();
+    QVERIFY(!notice->isVisibleTo(MainForm));
+}
+
+void TstPrintCommands::pdfNoticeComesOnceAtTheEndOfARun()
+{
+    auto *notice = MainForm->findChild<TPdfNotice *>(QStringLiteral("PdfNotice"));
+    QVERIFY(notice);
+    notice->hide();
+    ShowCounter counter;
+    notice->installEventFilter(&counter);
+    QueueCopiesAnswer(**m_dialogs, 3);
+    MainForm->MehrereKopiendrucken1Click();
+    notice->removeEventFilter(&counter);
+    QCOMPARE(pdfFiles().size(), 3);
+    QCOMPARE(counter.shows, 1);
+    QCOMPARE(notice->textLabel()->text(),
+             QStringLiteral("3 Umschläge gedruckt in PDF-Dateien im Ordner \"%1\".")
+                     .arg(QDir::toNativeSeparators(m_out->path())));
+    QCOMPARE((*m_dialogs)->messages.size(), 0);
 }
 
 KUVERTINO_GUI_TEST_MAIN(TstPrintCommands)
