@@ -150,6 +150,11 @@ void AddKeyboardAccess(TMainForm *f)
     menuKey->setObjectName(QStringLiteral("MenuBarKey"));
     QObject::connect(menuKey, &QShortcut::activated, f, [f] { f->menuBar()->setActiveAction(f->Datei1); });
 
+    // The desktop's style marks a focused single-line field but not the address boxes: they get a
+    // frame in the highlight colour while they have the focus.
+    for (TMemo *memo : {f->Memo1, f->Memo2})
+        memo->setStyleSheet(QStringLiteral("QPlainTextEdit:focus { border: 2px solid palette(highlight); }"));
+
     // The browse button is reached by Tab right after the file name.
     QToolButton *browse = f->FilenameEdit1->browseButton();
     browse->setFocusPolicy(Qt::TabFocus);

