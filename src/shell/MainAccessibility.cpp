@@ -164,6 +164,8 @@ void AddKeyboardAccess(TMainForm *f)
     // from a press on the preview, but Tab no longer stops on a field nobody sees; the preview itself
     // is the stop where the arrow keys scroll.
     f->Edit1->setFocusPolicy(Qt::ClickFocus);
+    // Nothing is typed there: a touch screen's keyboard does not come up for it.
+    f->Edit1->setAttribute(Qt::WA_InputMethodEnabled, false);
 }
 
 void InstallPdfNotice(TMainForm *f)

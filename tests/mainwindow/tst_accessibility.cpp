@@ -126,6 +126,7 @@ private slots:
         QVERIFY(QTest::qWaitForWindowExposed(MainForm));
         QTest::mouseClick(MainForm->PaintBox1, Qt::LeftButton, {}, QPoint(5, 5));
         QCOMPARE(QApplication::focusWidget(), static_cast<QWidget *>(MainForm->Edit1));
+        QVERIFY(!MainForm->Edit1->testAttribute(Qt::WA_InputMethodEnabled));
         QVERIFY(QAccessible::queryAccessibleInterface(MainForm->Edit1)->state().invisible);
         QVERIFY(QAccessible::queryAccessibleInterface(MainForm->Label16)->state().invisible);
         QAccessibleInterface *preview = QAccessible::queryAccessibleInterface(MainForm->PaintBox1);
