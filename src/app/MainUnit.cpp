@@ -7,6 +7,7 @@
 #include "app/FilenameEdit.h"
 #include "app/FormStorage.h"
 #include "app/KopienFUnit.h"
+#include "app/MainAccessibility.h"
 #include "app/Memo.h"
 #include "app/PaintBox.h"
 #include "app/Preview.h"
@@ -98,6 +99,9 @@ TMainForm::TMainForm(QWidget *parent)
     createControls();
     createMenu();
     connectHandlers();
+    DescribeMainWindowControls(this);
+    AddKeyboardAccess(this);
+    InstallPdfNotice(this);
     ScrollBox1->installEventFilter(this);
     FormCreate();
 }
@@ -557,6 +561,8 @@ void TMainForm::FormShow()
         TranslateComponentTree(Application);
     Application->Title = TranslateText(Application->Title);
     infirst = true;
+    // Typing after start goes into the recipient.
+    Memo1->setFocus(Qt::OtherFocusReason);
     // The texts are final now; without a placement of its own the window takes the room it needs.
     if (!FormStorage1->placementRestored())
         placeForFirstStart();

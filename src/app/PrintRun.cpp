@@ -1,6 +1,7 @@
 #include "app/PrintRun.h"
 
 #include "core/translateunit.h"
+#include "print/Printer.h"
 
 #include <QApplication>
 #include <QElapsedTimer>
@@ -29,7 +30,35 @@ public:
 RunWaiter g_runWaiter;
 [[maybe_unused]] const bool runWaiterInstalled = (SetPrintWaiter(&g_runWaiter), true);
 
+PdfRunListener &pdfRunListener()
+{
+    static PdfRunListener listener;
+    return listener;
+}
+
 } // namespace
+
+void SetPdfRunListener(PdfRunListener listener)
+{
+    pdfRunListener() = std::move(listener);
+}
+
+void TPrintRun::reportPdfFiles(TPrintRun *outer, const QString &lastFile, int files)
+{
+    if (files == 0)
+        return;
+    if (outer) {
+        outer->m_lastPdfFile = lastFile;
+        outer->m_pdfFiles += files;
+        return;
+    }
+    // Also reached while an error leaves the run: telling where the files went must not throw on.
+    try {
+        if (pdfRunListener())
+            pdfRunListener()(lastFile, files);
+    } catch (...) {
+    }
+}
 
 TPrintRun::TPrintRun(QWidget *parent, int total, int alreadyPrinted)
     : m_parent(parent)
@@ -43,6 +72,7 @@ TPrintRun::TPrintRun(QWidget *parent, int total, int alreadyPrinted)
 TPrintRun::~TPrintRun()
 {
     currentRun() = m_outer;
+    reportPdfFiles(m_outer, m_lastPdfFile, m_pdfFiles);
 }
 
 TPrintRun *TPrintRun::current()
@@ -58,6 +88,10 @@ void TPrintRun::useProgress(QProgressDialog *progress)
 void TPrintRun::envelopePrinted()
 {
     ++m_printed;
+    if (Printer().isBuiltInPdfPrinter() && !Printer().lastOutputFile().isEmpty()) {
+        m_lastPdfFile = Printer().lastOutputFile();
+        ++m_pdfFiles;
+    }
     if (m_ownProgress && m_ownProgress->isVisible()) {
         m_ownProgress->setValue(std::min(m_printed, m_ownProgress->maximum()));
         m_ownProgress->setLabelText(printedText());

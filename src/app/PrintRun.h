@@ -45,6 +45,8 @@ public:
 
 private:
     QProgressDialog *progress();
+    // Hands a finished run's PDF files to the run around it, or at the outermost to the listener.
+    static void reportPdfFiles(TPrintRun *outer, const QString &lastFile, int files);
 
     QWidget *m_parent;
     int m_total;
@@ -53,7 +55,15 @@ private:
     QPointer<QProgressDialog> m_progress;
     std::unique_ptr<QProgressDialog> m_ownProgress;
     TPrintRun *m_outer;
+    // What the built-in PDF printer wrote during this run (an inner run hands its files outwards).
+    QString m_lastPdfFile;
+    int m_pdfFiles = 0;
 };
 
 // Waits for the printer on behalf of the current run, or of a run of one envelope when none is going.
 bool WaitForPrinter(int pauseMs);
+
+// Told once at the end of each outermost run that the built-in PDF printer wrote files for: the
+// last file written and how many the run wrote. One listener at a time; an empty one stops it.
+using PdfRunListener = std::function<void(const QString &lastFile, int files)>;
+void SetPdfRunListener(PdfRunListener listener);

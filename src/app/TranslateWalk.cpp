@@ -67,9 +67,24 @@ void keepRoomForText(QWidget *w)
         w->setMinimumWidth(qMax(w->minimumWidth(), w->sizeHint().width()));
 }
 
+// What a screen reader announces for a widget passes through the table like its captions; a file
+// name field's own line and browse button carry theirs on its behalf.
+void translateAccessibleTexts(QWidget *w)
+{
+    replaceText(w->accessibleName(), [w](const QString &t) { w->setAccessibleName(t); });
+    replaceText(w->accessibleDescription(), [w](const QString &t) { w->setAccessibleDescription(t); });
+    if (auto *fileName = qobject_cast<TFilenameEdit *>(w)) {
+        translateAccessibleTexts(fileName->lineEdit());
+        translateAccessibleTexts(fileName->browseButton());
+        translateWidgetToolTip(fileName->browseButton());
+    }
+}
+
 // Applies the first rule that matches the component's kind.
 void translateComponent(QObject *x)
 {
+    if (auto *w = qobject_cast<QWidget *>(x))
+        translateAccessibleTexts(w);
     if (auto *label = qobject_cast<QLabel *>(x)) {
         // The sheet size label shows what the preview computed.
         if (MainForm && label == MainForm->Label5)

@@ -12,6 +12,7 @@
 #include "app/MainUnit.h"
 #include "app/Memo.h"
 #include "app/PaintBox.h"
+#include "app/PdfNotice.h"
 #include "app/Preview.h"
 #include "app/PrintCommands.h"
 #include "app/RxSpinEdit.h"
@@ -28,8 +29,10 @@
 #include <QLineEdit>
 #include <QPainter>
 #include <QPrinter>
+#include <QPushButton>
 #include <QStyle>
 #include <QTemporaryDir>
+#include <QToolButton>
 #include <QtTest>
 
 #include <cmath>
@@ -64,8 +67,18 @@ private slots:
     void previewAndPrintoutAgree_data();
     void previewAndPrintoutAgree();
     void setupRepaintsThePreviewEitherWay();
+    void pdfNoticeAfterEnvelopeAndRun();
+
+protected:
+    // Counts the showings of the PDF notice.
+    bool eventFilter(QObject *, QEvent *event) override
+    {
+        m_noticeShows += event->type() == QEvent::ShowToParent;
+        return false;
+    }
 
 private:
+    int m_noticeShows = 0;
     QStringList pdfFiles() const;
     void choose(int entry, bool portrait);
 
@@ -599,6 +612,34 @@ void TstPrintCommands::setupRepaintsThePreviewEitherWay()
     QTRY_VERIFY(PreviewSheetDrawings() > before);
     QCOMPARE(MainForm->PaintBox1->size(), lying.transposed());
     MainForm->hide();
+}
+
+// One envelope names its file; a run of copies says once, at its end, how many went to which folder.
+// Neither shows anything modal, and the notice's button opens the folder.
+void TstPrintCommands::pdfNoticeAfterEnvelopeAndRun()
+{
+    auto *notice = MainForm->findChild<TPdfNotice *>(QStringLiteral("PdfNotice"));
+    MainForm->Drucken1Click();
+    QVERIFY(notice->isVisibleTo(MainForm));
+    QCOMPARE(notice->accessibleName(),
+             QStringLiteral("Gedruckt in die PDF-Datei \"%1\".")
+                     .arg(QDir::toNativeSeparators(m_out->filePath(QStringLiteral("Plikato-1.pdf")))));
+    (*m_dialogs)->openedUrls.clear();
+    notice->openButton()->click();
+    QCOMPARE((*m_dialogs)->openedUrls, QList<QUrl>{QUrl::fromLocalFile(m_out->path())});
+    notice->closeButton()->click();
+    QVERIFY(!notice->isVisibleTo(MainForm));
+
+    QueueCopiesAnswer(**m_dialogs, 3);
+    m_noticeShows = 0;
+    notice->installEventFilter(this);
+    MainForm->MehrereKopiendrucken1Click();
+    notice->removeEventFilter(this);
+    QCOMPARE(m_noticeShows, 1);
+    QCOMPARE(notice->textLabel()->text(),
+             QStringLiteral("3 Umschläge gedruckt in PDF-Dateien im Ordner \"%1\".")
+                     .arg(QDir::toNativeSeparators(m_out->path())));
+    QCOMPARE((*m_dialogs)->messages.size(), 0);
 }
 
 KUVERTINO_GUI_TEST_MAIN(TstPrintCommands)

@@ -471,6 +471,7 @@ private slots:
             check(QStringLiteral("message %1").arg(n), MessageText(n));
         QVERIFY2(stayedGerman.isEmpty(), qPrintable(stayedGerman.join(QLatin1Char('\n'))));
         QCOMPARE(MainForm->Label1->text(), recipient);
+        QCOMPARE(MainForm->Memo1->accessibleName(), recipient);
         QCOMPARE(MainForm->Datei1Menu->title(), file);
         QVERIFY(!AboutBox->ProgramIcon->pixmap().isNull());
     }
@@ -571,8 +572,11 @@ private:
             return;
         if (auto *l = qobject_cast<QLabel *>(o))
             check(n, l->text());
-        if (auto *w = qobject_cast<QWidget *>(o))
+        if (auto *w = qobject_cast<QWidget *>(o)) {
             check(n + QStringLiteral(" hint"), w->toolTip());
+            check(n + QStringLiteral(" name"), w->accessibleName());
+            check(n + QStringLiteral(" description"), w->accessibleDescription());
+        }
         if (auto *b = qobject_cast<QAbstractButton *>(o))
             check(n, b->text());
         if (auto *a = qobject_cast<QAction *>(o)) {
@@ -597,8 +601,12 @@ private:
         }
         if (auto *d = qobject_cast<TOpenDialog *>(o))
             check(n, d->Filter);
-        if (auto *f = qobject_cast<TFilenameEdit *>(o))
+        if (auto *f = qobject_cast<TFilenameEdit *>(o)) {
             check(n + QStringLiteral(" filter"), f->Filter);
+            check(n + QStringLiteral(" line name"), f->lineEdit()->accessibleName());
+            check(n + QStringLiteral(" browse name"), f->browseButton()->accessibleName());
+            check(n + QStringLiteral(" browse hint"), f->browseButton()->toolTip());
+        }
         if (auto *e = qobject_cast<QLineEdit *>(o))
             check(n, e->text());
     }
