@@ -284,27 +284,29 @@ CsvSeparator SniffCsvSeparator(const QString &text)
     constexpr std::array<CsvSeparator, 3> order{
             CsvSeparator::Semicolon, CsvSeparator::Tab, CsvSeparator::Comma};
     std::array<std::vector<int>, 3> counts;
-    qsizetype pos = 0;
-    int lines = 0;
-    while (pos < text.size() && lines < 20) {
-        const qsizetype end = lineEnd(text, pos);
-        const QString line = lineAt(text, pos);
-        pos = end + 1;
-        if (line.trimmed().isEmpty())
+    // Quote state runs on across line breaks: a quoted field may hold one.
+    std::array<int, 3> current{0, 0, 0};
+    bool inQuotes = false;
+    bool blank = true;
+    const qsizetype n = std::min<qsizetype>(text.size(), 256 * 1024);
+    for (qsizetype i = 0; i <= n && counts[0].size() < 20; ++i) {
+        const QChar c = i < n ? text.at(i) : QLatin1Char('\n');
+        if (c == QLatin1Char('\n') && (!inQuotes || i == n)) {
+            if (!blank)
+                for (size_t s = 0; s < order.size(); ++s)
+                    counts[s].push_back(current[s]);
+            current = {0, 0, 0};
+            blank = true;
+            inQuotes = false;
             continue;
-        ++lines;
-        for (size_t s = 0; s < order.size(); ++s) {
-            const QChar sep = separatorChar(order[s]);
-            int count = 0;
-            bool inQuotes = false;
-            for (const QChar c : line) {
-                if (c == Quote)
-                    inQuotes = !inQuotes;
-                else if (c == sep && !inQuotes)
-                    ++count;
-            }
-            counts[s].push_back(count);
         }
+        if (!c.isSpace())
+            blank = false;
+        if (c == Quote)
+            inQuotes = !inQuotes;
+        for (size_t s = 0; s < order.size(); ++s)
+            if (!inQuotes && c == separatorChar(order[s]))
+                ++current[s];
     }
     int best = -1;
     for (size_t s = 0; s < order.size(); ++s) {
