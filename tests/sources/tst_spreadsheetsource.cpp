@@ -330,6 +330,12 @@ void TestSpreadsheetSource::hostile_data()
                                 "table:number-rows-repeated=\"2000000\"><table:table-cell><text:p>x</"
                                 "text:p></table:table-cell></table:table-row>"))
             << 0 << SourceErrorKind::TooManyRows << 500 << 20'000;
+    QByteArray spaces = "<table:table-row><table:table-cell><text:p>";
+    for (int i = 0; i < 100'000; ++i)
+        spaces += "<text:s text:c=\"1000\"/>";
+    QTest::newRow("ods 100 million spaces")
+            << MakeOds(odsTable("A", spaces + "</text:p></table:table-cell></table:table-row>")) << 0
+            << SourceErrorKind::TooLarge << 3000 << 200'000;
     const QByteArray whole = MakeXlsx({{QStringLiteral("A"), row}});
     QTest::newRow("truncated archive")
             << whole.left(whole.size() / 2) << 0 << SourceErrorKind::DamagedArchive << 500 << 20'000;

@@ -81,11 +81,11 @@ QString HiddenRowsSkippedText();
 // above any real address file; tests lower them.
 struct SourceLimits
 {
-    qint64 maxFileBytes = qint64(512) << 20;  // the file itself
+    qint64 maxFileBytes = qint64(128) << 20;  // the file itself
     qint64 maxEntryBytes = qint64(256) << 20; // uncompressed bytes read from one zip entry
     qint64 maxTotalBytes = qint64(512) << 20; // uncompressed bytes read from one archive in all
     qint64 maxSharedStrings = 2'000'000;      // .xlsx shared-strings entries
-    qint64 maxTextChars = qint64(64) << 20;   // characters of stored cell or contact text
+    qint64 maxTextChars = qint64(32) << 20;   // characters of stored cell or contact text
     int maxColumns = 16'384;                  // columns of a sheet (Excel's own limit)
     qsizetype maxRecords = 1'048'576;         // records of one sheet, file or address book
 };

@@ -305,7 +305,7 @@ QString booleanText(bool value, const QLocale &locale)
 }
 
 // The text of an .ods cell: its paragraphs as lines; the cell element has just started.
-QString readOdsCell(Xml &x, const QString &fallback)
+QString readOdsCell(Xml &x, const QString &fallback, qint64 maxChars)
 {
     QStringList paras;
     QString cur;
@@ -339,6 +339,11 @@ QString readOdsCell(Xml &x, const QString &fallback)
             --depth;
         } else if (x.isText() && paraDepth > 0) {
             cur += x.text();
+        }
+        // Spaces written as counts (text:s) cost little in the file: bound what they become.
+        if (cur.size() > maxChars) {
+            x.fail({SourceErrorKind::TooLarge, QStringLiteral("content.xml")});
+            return QString();
         }
     }
     if (paras.isEmpty())
@@ -461,7 +466,7 @@ SourceError SpreadsheetSource::openOds()
                             || x.is(NsTable, QLatin1StringView("covered-table-cell"))) {
                             const qint64 rep = repeatAttr(
                                     x.attr(NsTable, QLatin1StringView("number-columns-repeated")));
-                            const QString text = readOdsCell(x, odsFallback(x));
+                            const QString text = readOdsCell(x, odsFallback(x), limits.maxTextChars);
                             if (SourceError e = builder->put(col, text, rep, rowNumber))
                                 x.fail(e);
                             col = std::min<qint64>(col + rep, qint64(1) << 40);
@@ -472,6 +477,9 @@ SourceError SpreadsheetSource::openOds()
                         --depth;
                     }
                 }
+                // After an error the row is incomplete, and may be what the bounds refused.
+                if (x.error())
+                    break;
                 if (SourceError e = builder->endRow(rowRep, hidden))
                     x.fail(e);
                 rowNumber = std::min<qint64>(rowNumber + rowRep - 1, qint64(1) << 40);
@@ -742,6 +750,8 @@ SourceError SpreadsheetSource::readXlsxSheet(int index)
                     x.fail(e);
                 ++col;
             }
+            if (x.error())
+                break;
             if (SourceError e = builder.endRow(1, hidden))
                 x.fail(e);
         }
