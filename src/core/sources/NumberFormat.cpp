@@ -603,48 +603,75 @@ QString BuiltinNumberFormat(int id, const QLocale &locale)
     return QStringLiteral("General");
 }
 
-QString FormatNumber(double value, const QString &formatCode, const QLocale &locale, bool date1904)
+struct NumberFormatter::Section
+{
+    std::vector<Tok> toks;
+    bool empty = false; // an empty section hides the value
+    bool date = false;
+    bool number = false;
+    bool fraction = false;
+};
+
+NumberFormatter::NumberFormatter(const QString &formatCode, const QLocale &locale, bool date1904)
+    : m_locale(locale)
+    , m_date1904(date1904)
+{
+    for (const QString &text : sections(formatCode)) {
+        Section sec;
+        sec.empty = text.trimmed().isEmpty();
+        sec.toks = tokenise(text);
+        const std::vector<Tok> &toks = sec.toks;
+        for (size_t k = 0; k < toks.size(); ++k) {
+            sec.date = sec.date || isDatePart(toks[k].type);
+            sec.number = sec.number || isDigit(toks[k].type) || toks[k].type == T::General
+                         || toks[k].type == T::At;
+            if (toks[k].type == T::Literal && toks[k].text.contains(QLatin1Char('/')) && sec.number
+                && k + 1 < toks.size() && isDigit(toks[k + 1].type))
+                sec.fraction = true;
+        }
+        m_sections.push_back(std::move(sec));
+    }
+}
+
+NumberFormatter::~NumberFormatter() = default;
+
+QString NumberFormatter::format(double value) const
 {
     if (std::isnan(value) || std::isinf(value))
         return QStringLiteral("#NUM!");
-    const QStringList secs = sections(formatCode);
     // The section for the value: positive;negative;zero;text.
-    int index = 0;
+    const size_t count = m_sections.size();
+    size_t index = 0;
     bool sign = false;
-    if (value < 0 && secs.size() >= 2)
+    if (value < 0 && count >= 2)
         index = 1;
-    else if (value == 0 && secs.size() >= 3)
+    else if (value == 0 && count >= 3)
         index = 2;
     else if (value < 0)
         sign = true;
-    const QString section = secs.at(index);
-    if (section.trimmed().isEmpty() && index > 0)
-        return QString(); // an empty section hides the value
-    const std::vector<Tok> toks = tokenise(section);
-    bool date = false, number = false, fraction = false;
-    for (size_t k = 0; k < toks.size(); ++k) {
-        date = date || isDatePart(toks[k].type);
-        number = number || isDigit(toks[k].type) || toks[k].type == T::General || toks[k].type == T::At;
-        if (toks[k].type == T::Literal && toks[k].text.contains(QLatin1Char('/')) && number
-            && k + 1 < toks.size() && isDigit(toks[k + 1].type))
-            fraction = true;
-    }
-    if (date) {
+    const Section &sec = m_sections.at(index);
+    if (sec.empty && index > 0)
+        return QString();
+    if (sec.date) {
         if (value < 0 || value > 2958465.0) // before the epoch or after the year 9999: Excel shows ####
-            return FormatGeneral(value, locale);
-        return formatDate(value, toks, locale, date1904);
+            return FormatGeneral(value, m_locale);
+        return formatDate(value, sec.toks, m_locale, m_date1904);
     }
-    if (fraction || !number) {
-        if (!number) {
-            // Only literals: the text of the section (e.g. "-" for zero).
-            QString out;
-            for (const Tok &t : toks)
-                out += t.type == T::Literal ? t.text : t.type == T::Percent ? QStringLiteral("%") : QString();
-            return out;
-        }
-        return FormatGeneral(value, locale);
+    if (!sec.number) {
+        // Only literals: the text of the section (e.g. "-" for zero).
+        QString out;
+        for (const Tok &t : sec.toks)
+            out += t.type == T::Literal ? t.text : t.type == T::Percent ? QStringLiteral("%") : QString();
+        return out;
     }
-    return formatNumberSection(index == 0 ? value : std::fabs(value), toks, locale, sign);
+    if (sec.fraction)
+        return FormatGeneral(value, m_locale);
+    return formatNumberSection(index == 0 ? value : std::fabs(value), sec.toks, m_locale, sign);
+}
+
+QString FormatNumber(double value, const QString &formatCode, const QLocale &locale, bool date1904)
+{
+    return NumberFormatter(formatCode, locale, date1904).format(value);
 }
 
 } // namespace sources

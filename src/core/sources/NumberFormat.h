@@ -13,10 +13,29 @@
 #include <QLocale>
 #include <QString>
 
+#include <vector>
+
 namespace sources {
 
 // The format code of a built-in number format id ("General" for ids that have none).
 QString BuiltinNumberFormat(int id, const QLocale &locale);
+
+// A format code read once, for the many cells that share it.
+class NumberFormatter
+{
+public:
+    NumberFormatter(const QString &formatCode, const QLocale &locale, bool date1904 = false);
+    ~NumberFormatter();
+    NumberFormatter(const NumberFormatter &) = delete;
+    NumberFormatter &operator=(const NumberFormatter &) = delete;
+    QString format(double value) const;
+
+private:
+    struct Section;
+    std::vector<Section> m_sections;
+    QLocale m_locale;
+    bool m_date1904;
+};
 
 // value shown by format code in locale; date1904: the workbook counts days from 1904.
 QString FormatNumber(double value, const QString &formatCode, const QLocale &locale, bool date1904 = false);

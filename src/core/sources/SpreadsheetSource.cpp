@@ -208,7 +208,7 @@ qint64 repeatAttr(QStringView v)
 // CR LF and lone CR become LF; the _xHHHH_ escapes of Office Open XML become their character.
 QString normaliseXlsxText(QString s)
 {
-    if (s.contains(QLatin1String("_x"))) {
+    if (s.contains(QLatin1Char('_')) && s.contains(QLatin1String("_x"))) {
         QString out;
         out.reserve(s.size());
         for (qsizetype i = 0; i < s.size(); ++i) {
@@ -226,8 +226,10 @@ QString normaliseXlsxText(QString s)
         }
         s = out;
     }
-    s.replace(QLatin1String("\r\n"), QLatin1String("\n"));
-    s.replace(QLatin1Char('\r'), QLatin1Char('\n'));
+    if (s.contains(QLatin1Char('\r'))) {
+        s.replace(QLatin1String("\r\n"), QLatin1String("\n"));
+        s.replace(QLatin1Char('\r'), QLatin1Char('\n'));
+    }
     return s;
 }
 
@@ -507,6 +509,7 @@ SourceError SpreadsheetSource::openXlsx()
                 workbook = resolvePart(QString(), r.target);
     }
     const QString base = folderOf(workbook);
+    m_general = std::make_shared<const NumberFormatter>(QStringLiteral("General"), m_options.locale);
     QByteArray bytes;
     if (SourceError e = m_zip->readEntry(workbook, bytes, SmallPartBytes))
         return e;
@@ -571,14 +574,16 @@ SourceError SpreadsheetSource::openXlsx()
         }
         if (SourceError e = x.finish())
             return e;
-        std::map<int, QString> resolved;
+        std::map<int, std::shared_ptr<const NumberFormatter>> resolved;
         for (int id : ids) {
             auto it = resolved.find(id);
             if (it == resolved.end()) {
                 const auto c = custom.find(id);
+                const QString code
+                        = c != custom.end() ? c->second : BuiltinNumberFormat(id, m_options.locale);
                 it = resolved.emplace(id,
-                                      c != custom.end() ? c->second
-                                                        : BuiltinNumberFormat(id, m_options.locale))
+                                      std::make_shared<const NumberFormatter>(
+                                              code, m_options.locale, m_date1904))
                              .first;
             }
             m_styleFormats.push_back(it->second);
@@ -729,9 +734,9 @@ SourceError SpreadsheetSource::readXlsxSheet(int index)
                     text = value.isEmpty() ? QString()
                                            : booleanText(value.trimmed() == QLatin1String("1"), locale);
                 } else if (!value.isEmpty()) {
-                    const QString format = style >= 0 && style < qsizetype(m_styleFormats.size())
-                                                   ? m_styleFormats[size_t(style)]
-                                                   : QStringLiteral("General");
+                    const NumberFormatter &format = style >= 0 && style < qsizetype(m_styleFormats.size())
+                                                            ? *m_styleFormats[size_t(style)]
+                                                            : *m_general;
                     double number = 0;
                     bool okNumber = false;
                     if (type == QLatin1String("d")) {
@@ -744,7 +749,7 @@ SourceError SpreadsheetSource::readXlsxSheet(int index)
                     } else {
                         number = value.trimmed().toDouble(&okNumber);
                     }
-                    text = okNumber ? FormatNumber(number, format, locale, m_date1904) : value;
+                    text = okNumber ? format.format(number) : value;
                 }
                 if (SourceError e = builder.put(col, text, 1, rowNumber))
                     x.fail(e);

@@ -28,6 +28,7 @@
 
 namespace sources {
 
+class NumberFormatter;
 class ZipArchive;
 
 // One read sheet: the fields of all records in one text, each field ended by U+FFFF (a character
@@ -79,7 +80,8 @@ private:
     QStringList m_sheetParts;
     QString m_sharedPool;                // shared strings, each ended by U+FFFF
     std::vector<quint32> m_sharedStarts; // start of each shared string
-    std::vector<QString> m_styleFormats; // format code per cell style index
+    std::vector<std::shared_ptr<const NumberFormatter>> m_styleFormats; // per cell style index
+    std::shared_ptr<const NumberFormatter> m_general;
     bool m_date1904 = false;
 };
 

@@ -95,25 +95,25 @@ QString decodeBytes(const QByteArray &bytes, const QByteArray &charset, TextEnco
 QStringList splitUnescaped(const QString &value, QChar separator)
 {
     QStringList out;
-    QString cur;
-    for (qsizetype i = 0; i < value.size(); ++i) {
+    qsizetype start = 0;
+    const qsizetype n = value.size();
+    for (qsizetype i = 0; i < n; ++i) {
         const QChar c = value.at(i);
-        if (c == QLatin1Char('\\') && i + 1 < value.size()) {
-            cur += c;
-            cur += value.at(++i);
-        } else if (c == separator) {
-            out.append(cur);
-            cur.clear();
-        } else {
-            cur += c;
+        if (c == QLatin1Char('\\'))
+            ++i; // the escaped character is no separator
+        else if (c == separator) {
+            out.append(value.mid(start, i - start));
+            start = i + 1;
         }
     }
-    out.append(cur);
+    out.append(value.mid(start));
     return out;
 }
 
 QString unescape(const QString &value)
 {
+    if (!value.contains(QLatin1Char('\\')) && !value.contains(QLatin1Char('\r')))
+        return value;
     QString out;
     out.reserve(value.size());
     for (qsizetype i = 0; i < value.size(); ++i) {
@@ -129,8 +129,10 @@ QString unescape(const QString &value)
         }
     }
     // Line breaks a quoted-printable value holds as bytes count as well.
-    out.replace(QLatin1String("\r\n"), QLatin1String("\n"));
-    out.replace(QLatin1Char('\r'), QLatin1Char('\n'));
+    if (out.contains(QLatin1Char('\r'))) {
+        out.replace(QLatin1String("\r\n"), QLatin1String("\n"));
+        out.replace(QLatin1Char('\r'), QLatin1Char('\n'));
+    }
     return out;
 }
 
@@ -250,22 +252,21 @@ void VCardSource::parse(const QByteArray &content)
     const TextEncoding encoding = DetectTextEncoding(content);
     const QByteArray body = encoding == TextEncoding::Utf8WithBom ? content.mid(3) : content;
     // Physical lines: LF, CR LF or CR end them.
-    QList<QByteArray> physical;
-    {
-        qsizetype start = 0;
-        const qsizetype n = body.size();
-        for (qsizetype i = 0; i < n; ++i) {
-            const char c = body.at(i);
-            if (c == '\n' || c == '\r') {
-                physical.append(body.mid(start, i - start));
-                if (c == '\r' && i + 1 < n && body.at(i + 1) == '\n')
-                    ++i;
-                start = i + 1;
-            }
-        }
-        if (start < n)
-            physical.append(body.mid(start));
-    }
+    // Physical lines end at LF, CR LF or CR; read one at a time, so only one contact is held as text.
+    qsizetype pos = 0;
+    const qsizetype n = body.size();
+    const auto nextLine = [&body, &pos, n](QByteArrayView &line) {
+        if (pos >= n)
+            return false;
+        qsizetype i = pos;
+        while (i < n && body.at(i) != '\n' && body.at(i) != '\r')
+            ++i;
+        line = QByteArrayView(body.constData() + pos, i - pos);
+        if (i < n && body.at(i) == '\r' && i + 1 < n && body.at(i + 1) == '\n')
+            ++i;
+        pos = i + 1;
+        return true;
+    };
     int depth = 0;
     int version = 3;
     Contact contact;
@@ -375,11 +376,12 @@ void VCardSource::parse(const QByteArray &content)
         }
     };
     bool logicalQp = false;
-    for (const QByteArray &line : physical) {
+    QByteArrayView line;
+    while (nextLine(line)) {
         if (m_error)
             break;
         if (!logical.isEmpty() && (line.startsWith(' ') || line.startsWith('\t'))) {
-            logical += line.mid(1);
+            logical += line.sliced(1);
             continue;
         }
         if (logicalQp && logical.endsWith('=')) {
@@ -389,9 +391,9 @@ void VCardSource::parse(const QByteArray &content)
             continue;
         }
         handle(logical);
-        logical = line;
-        const qsizetype colon = colonOf(line);
-        logicalQp = colon > 0 && isQp(line.left(colon));
+        logical = line.toByteArray();
+        const qsizetype colon = colonOf(logical);
+        logicalQp = colon > 0 && isQp(logical.left(colon));
     }
     handle(logical);
 }
