@@ -147,6 +147,8 @@ void TestVCardSource::countsAndBounds()
     VCardSource s(vcf, german());
     QCOMPARE(s.recordCount(), 20);
     QCOMPARE(s.contactsWithoutAddress(), 10);
+    QCOMPARE(s.contactsWithoutAddressNames().mid(0, 2),
+             QStringList({QStringLiteral("K0"), QStringLiteral("K3")}));
     QCOMPARE(s.record(19),
              QStringList({QStringLiteral("K29"), QStringLiteral("Weg 29"), QStringLiteral("1 Ort")}));
     SourceOptions few = german();

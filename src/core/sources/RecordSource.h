@@ -136,6 +136,8 @@ public:
     virtual AddressKind addressKind() const { return AddressKind::Preferred; }
     virtual void setAddressKind(AddressKind) {}
     virtual qsizetype contactsWithoutAddress() const { return 0; }
+    // Their names (FN, else N put together, else the organisation), in file order, the first 1000.
+    virtual QStringList contactsWithoutAddressNames() const { return {}; }
 };
 
 struct SourceOpenResult

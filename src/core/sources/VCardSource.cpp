@@ -290,6 +290,8 @@ void VCardSource::parse(const QByteArray &content)
             if (depth > 0 && --depth == 0) {
                 if (!anyAddress) {
                     ++m_withoutAddress;
+                    if (m_namesWithoutAddress.size() < 1000)
+                        m_namesWithoutAddress.append(contact.name.isEmpty() ? contact.org : contact.name);
                 } else if (qsizetype(m_contacts.size()) >= m_options.limits.maxRecords) {
                     m_error = {SourceErrorKind::TooManyRows, QString()};
                 } else {

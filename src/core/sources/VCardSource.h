@@ -57,6 +57,7 @@ public:
     AddressKind addressKind() const override { return m_kind; }
     void setAddressKind(AddressKind kind) override { m_kind = kind; }
     qsizetype contactsWithoutAddress() const override { return m_withoutAddress; }
+    QStringList contactsWithoutAddressNames() const override { return m_namesWithoutAddress; }
 
     struct Address
     {
@@ -81,6 +82,7 @@ private:
     std::vector<Contact> m_contacts; // those with a postal address
     QSet<QString> m_ownCountry;
     qsizetype m_withoutAddress = 0;
+    QStringList m_namesWithoutAddress;
     AddressKind m_kind = AddressKind::Preferred;
 };
 
