@@ -10,6 +10,8 @@ namespace sources {
 
 namespace {
 
+constexpr QChar PartEnd(0xFFFF);
+
 struct Property
 {
     QByteArray name;          // upper case, group removed
@@ -343,22 +345,25 @@ void VCardSource::parse(const QByteArray &content)
             contact.org = joined(o, QStringLiteral(", "));
         } else if (p.name == "ADR") {
             Address a;
+            QStringList components;
             for (int i = 0; i < 7; ++i) {
                 const QString part = parts.value(i);
                 if (i == 2 && version >= 3) {
                     QStringList lines;
                     for (const QString &s : splitUnescaped(part, QLatin1Char(',')))
                         lines.append(unescape(s));
-                    a.parts.append(lines.join(QLatin1Char('\n')));
+                    components.append(lines.join(QLatin1Char('\n')));
                 } else {
-                    a.parts.append(unescape(part).trimmed());
+                    components.append(unescape(part).trimmed());
                 }
+                components.last().remove(PartEnd);
             }
             bool any = false;
-            for (const QString &s : a.parts)
+            for (const QString &s : components)
                 any = any || !s.trimmed().isEmpty();
             if (!any)
                 return;
+            a.parts = components.join(PartEnd);
             for (const QByteArray &t : paramValues(p, "TYPE")) {
                 if (t == "WORK")
                     a.work = true;
@@ -424,7 +429,7 @@ QStringList VCardSource::record(qsizetype k) const
     if (k < 0 || k >= recordCount())
         return {};
     const Contact &c = m_contacts[size_t(k)];
-    const Address &a = chosen(c);
+    const QStringList parts = chosen(c).parts.split(PartEnd);
     QStringList lines;
     const auto add = [&lines](const QString &text) {
         for (const QString &line : text.split(QLatin1Char('\n'))) {
@@ -435,15 +440,15 @@ QStringList VCardSource::record(qsizetype k) const
     add(c.name);
     if (c.org.compare(c.name, Qt::CaseInsensitive) != 0)
         add(c.org);
-    add(a.parts.value(0));
-    add(a.parts.value(1));
-    add(a.parts.value(2));
-    QString town = (a.parts.value(5) + QLatin1Char(' ') + a.parts.value(3)).trimmed();
-    if (!a.parts.value(4).isEmpty())
-        town = town.isEmpty() ? a.parts.value(4) : town + QStringLiteral(", ") + a.parts.value(4);
+    add(parts.value(0));
+    add(parts.value(1));
+    add(parts.value(2));
+    QString town = (parts.value(5) + QLatin1Char(' ') + parts.value(3)).trimmed();
+    if (!parts.value(4).isEmpty())
+        town = town.isEmpty() ? parts.value(4) : town + QStringLiteral(", ") + parts.value(4);
     add(town);
-    if (!m_ownCountry.contains(normaliseCountry(a.parts.value(6))))
-        add(a.parts.value(6));
+    if (!m_ownCountry.contains(normaliseCountry(parts.value(6))))
+        add(parts.value(6));
     return lines;
 }
 

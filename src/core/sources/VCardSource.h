@@ -61,7 +61,9 @@ public:
 
     struct Address
     {
-        QStringList parts; // PO box, extended, street, locality, region, postal code, country
+        // PO box, extended, street, locality, region, postal code, country: one text, the parts
+        // separated by U+FFFF (one allocation per address instead of eight).
+        QString parts;
         bool work = false;
         bool home = false;
         int pref = 1000; // lower is preferred; 1000 for none
