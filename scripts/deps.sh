@@ -7,6 +7,7 @@ packages=(
     fonts-liberation fonts-dejavu-core
     libpoppler-qt6-dev poppler-utils ghostscript
     cups cups-client cups-bsd printer-driver-cups-pdf libcups2-dev
+    libquazip1-qt6-dev
     clang libclang-rt-dev
     desktop-file-utils appstream shared-mime-info dpkg-dev file groff-base
 )
