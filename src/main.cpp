@@ -1,4 +1,5 @@
 #include "app/Application.h"
+#include "app/ContrastStyle.h"
 #include "app/LanguageCommands.h"
 #include "app/MainUnit.h"
 
@@ -8,6 +9,7 @@ int main(int argc, char *argv[])
     KuvertinoApplication app(argc, argv);
     QCoreApplication::setOrganizationName(QStringLiteral("Velmora"));
     QCoreApplication::setApplicationName(QStringLiteral("kuvertino"));
+    InstallContrastStyle();
     CreateApplicationWindows();
     // What a file manager's double-click runs: the document opens after the first showing's start-up.
     MainForm->pendingDocument = DocumentArgument(QCoreApplication::arguments());

@@ -151,9 +151,13 @@ void AddKeyboardAccess(TMainForm *f)
     QObject::connect(menuKey, &QShortcut::activated, f, [f] { f->menuBar()->setActiveAction(f->Datei1); });
 
     // The desktop's style marks a focused single-line field but not the address boxes: they get a
-    // frame in the highlight colour while they have the focus.
+    // frame in the highlight colour while they have the focus. Unfocused, their frame is drawn here
+    // too: the style's one-pixel lines fall between device pixels at 125 % and 150 % and vanish. The
+    // padding keeps the text where it is when the frame thickens.
     for (TMemo *memo : {f->Memo1, f->Memo2})
-        memo->setStyleSheet(QStringLiteral("QPlainTextEdit:focus { border: 2px solid palette(highlight); }"));
+        memo->setStyleSheet(QStringLiteral("QPlainTextEdit { border: 1px solid palette(mid); padding: 1px; }"
+                                           "QPlainTextEdit:focus { border: 2px solid palette(highlight); "
+                                           "padding: 0px; }"));
 
     // The browse button is reached by Tab right after the file name.
     QToolButton *browse = f->FilenameEdit1->browseButton();

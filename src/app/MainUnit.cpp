@@ -266,7 +266,7 @@ void TMainForm::createControls()
                          Panel1);
     // The whole-sheet command sits beside the zoom it sets; the walk reaches its texts through the
     // action.
-    GanzesBlatt1 = own(new QAction(WholeSheetIcon(), QStringLiteral("Ganzes Blatt"), this),
+    GanzesBlatt1 = own(new QAction(WholeSheetIcon(palette()), QStringLiteral("Ganzes Blatt"), this),
                        QStringLiteral("GanzesBlatt1"));
     GanzesBlatt1->setToolTip(QStringLiteral("Ganzes Blatt (Strg+0)"));
     GanzesBlatt1->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_0));

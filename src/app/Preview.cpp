@@ -76,19 +76,20 @@ int WholeSheetZoom(int pageWidth,
     return minZoom;
 }
 
-QIcon WholeSheetIcon()
+QIcon WholeSheetIcon(const QPalette &palette)
 {
-    QIcon icon = QIcon::fromTheme(QStringLiteral("zoom-fit-best"));
-    if (!icon.isNull())
-        return icon;
-    // Drawn when the desktop's icon theme has none.
-    for (int size : {16, 24, 32}) {
+    // Drawn in the palette's colours rather than taken from the icon theme: a theme's symbolic
+    // "zoom-fit-best" is a grey blob on a dark window. Sizes up to 48 keep it sharp when scaled.
+    QIcon icon;
+    const QColor ink = palette.color(QPalette::WindowText);
+    const QColor paper = palette.color(QPalette::Base);
+    for (int size : {16, 24, 32, 48}) {
         QPixmap pixmap(size, size);
         pixmap.fill(Qt::transparent);
         QPainter p(&pixmap);
         const qreal u = size / 16.0;
-        p.setPen(QPen(Qt::black, u));
-        p.setBrush(Qt::white);
+        p.setPen(QPen(ink, u));
+        p.setBrush(paper);
         p.drawRect(QRectF(4 * u, 5 * u, 8 * u, 6 * u));
         const qreal m = 1.5 * u, l = 3 * u, e = size - m;
         p.drawPolyline(QPolygonF{{m, m + l}, {m, m}, {m + l, m}});

@@ -1,5 +1,7 @@
 #pragma once
 
+#include <QPalette>
+
 #include <QObject>
 #include <QPointer>
 #include <QString>
@@ -40,7 +42,7 @@ int WholeSheetZoom(int pageWidth,
                    int maxZoom);
 
 // The picture of the whole-sheet command: a sheet between four corner marks.
-QIcon WholeSheetIcon();
+QIcon WholeSheetIcon(const QPalette &palette);
 
 // What the renderer draws of the controls' envelope: the texts, fonts and picture choice, and each
 // spin field's number as its text shows it.
