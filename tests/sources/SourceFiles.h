@@ -112,6 +112,16 @@ inline long StatusKib(const char *key)
     return -1;
 }
 
+// The sanitizers keep freed memory in quarantine and slow every access: the same bounds, widened by
+// these factors in such a build, still tell a bounded reader from one that reads whatever it is told.
+#if defined(__SANITIZE_ADDRESS__)
+inline constexpr int BoundMemoryFactor = 4;
+inline constexpr int BoundTimeFactor = 10;
+#else
+inline constexpr int BoundMemoryFactor = 1;
+inline constexpr int BoundTimeFactor = 1;
+#endif
+
 // How far resident memory rose above its level before work, at its highest during work, in KiB.
 inline long PeakGrowthKib(const std::function<void()> &work)
 {

@@ -11,14 +11,6 @@ namespace {
 
 constexpr QChar Quote = QLatin1Char('"');
 
-// Windows-1252 from 0x80 to 0x9F; the rest of the code page equals Latin-1. The five unassigned
-// bytes map to the C1 controls of the same value.
-constexpr char16_t Cp1252High[32] = {
-        0x20AC, 0x0081, 0x201A, 0x0192, 0x201E, 0x2026, 0x2020, 0x2021, 0x02C6, 0x2030, 0x0160,
-        0x2039, 0x0152, 0x008D, 0x017D, 0x008F, 0x0090, 0x2018, 0x2019, 0x201C, 0x201D, 0x2022,
-        0x2013, 0x2014, 0x02DC, 0x2122, 0x0161, 0x203A, 0x0153, 0x009D, 0x017E, 0x0178,
-};
-
 QChar separatorChar(CsvSeparator s)
 {
     switch (s) {
@@ -30,11 +22,6 @@ QChar separatorChar(CsvSeparator s)
         break;
     }
     return QLatin1Char(';');
-}
-
-qsizetype nextQuote(const QString &line, qsizetype from)
-{
-    return from < line.size() ? line.indexOf(Quote, from) : -1;
 }
 
 // The end of the line starting at from (the position of its LF, or the text's end).
@@ -50,41 +37,6 @@ QString lineAt(const QString &text, qsizetype from)
     QString line = text.mid(from, lineEnd(text, from) - from);
     line.remove(QLatin1Char('\r'));
     return line;
-}
-
-// The raw fields of the two semicolon line forms (plain and quoted), escapes unresolved.
-QStringList splitQuoted(const QString &line)
-{
-    QStringList fields;
-    qsizetype pos = 0;
-    while (true) {
-        const qsizetype open = nextQuote(line, pos);
-        if (open < 0)
-            break;
-        const qsizetype close = nextQuote(line, open + 1);
-        if (close < 0)
-            break;
-        pos = close + 1;
-        if (close == open + 1 && close + 1 < line.size()) {
-            const QChar next = line.at(close + 1);
-            if (next != Quote && next != QLatin1Char(',') && next != QLatin1Char(';')) {
-                const qsizetype inner = nextQuote(line, close + 1);
-                const qsizetype end = inner < 0 ? -1 : nextQuote(line, inner + 1);
-                if (end >= 0) {
-                    fields.append(line.mid(close, end - close));
-                    pos = end + 1;
-                    continue;
-                }
-            }
-        }
-        fields.append(line.mid(open + 1, close - open - 1));
-    }
-    if (fields.size() >= 24) {
-        QString &f = fields[23];
-        if (!f.isEmpty() && f.front() != Quote)
-            f = Quote + f + Quote;
-    }
-    return fields;
 }
 
 // Whether a line (CRs already gone) yields a field by the semicolon rules.
@@ -104,59 +56,20 @@ bool yieldsField(const QString &text, qsizetype from, qsizetype end)
 
 } // namespace
 
+// The byte rules are the CSV runs' own (core/CsvReader), so both readers decide alike.
 bool IsWellFormedUtf8(const QByteArray &bytes)
 {
-    int pending = 0;
-    unsigned char lower = 0x80, upper = 0xBF;
-    for (const char ch : bytes) {
-        const auto b = static_cast<unsigned char>(ch);
-        if (pending > 0) {
-            if (b < lower || b > upper)
-                return false;
-            lower = 0x80;
-            upper = 0xBF;
-            --pending;
-            continue;
-        }
-        if (b < 0x80)
-            continue;
-        if (b >= 0xC2 && b <= 0xDF) {
-            pending = 1;
-        } else if (b >= 0xE0 && b <= 0xEF) {
-            pending = 2;
-            if (b == 0xE0)
-                lower = 0xA0; // overlong
-            else if (b == 0xED)
-                upper = 0x9F; // surrogates
-        } else if (b >= 0xF0 && b <= 0xF4) {
-            pending = 3;
-            if (b == 0xF0)
-                lower = 0x90; // overlong
-            else if (b == 0xF4)
-                upper = 0x8F; // past U+10FFFF
-        } else {
-            return false;
-        }
-    }
-    return pending == 0;
+    return IsValidUtf8(bytes);
 }
 
 QString DecodeCp1252(const QByteArray &bytes)
 {
-    QString text(bytes.size(), Qt::Uninitialized);
-    QChar *out = text.data();
-    for (const char ch : bytes) {
-        const auto b = static_cast<unsigned char>(ch);
-        *out++ = (b >= 0x80 && b <= 0x9F) ? QChar(Cp1252High[b - 0x80]) : QChar(b);
-    }
-    return text;
+    return DecodeWindows1252(bytes);
 }
 
 TextEncoding DetectTextEncoding(const QByteArray &bytes)
 {
-    if (bytes.startsWith("\xEF\xBB\xBF"))
-        return TextEncoding::Utf8WithBom;
-    return IsWellFormedUtf8(bytes) ? TextEncoding::Utf8 : TextEncoding::Windows1252;
+    return DetectCsvEncoding(bytes);
 }
 
 QString DecodeText(const QByteArray &bytes, TextEncoding encoding)
@@ -176,47 +89,14 @@ QString DecodeText(const QByteArray &bytes, TextEncoding encoding)
 
 QString ResolveCsvEscapes(const QString &text)
 {
-    QString result;
-    result.reserve(text.size() + 1);
-    bool pending = false;
-    for (const QChar c : text) {
-        if (c == QLatin1Char('\\')) {
-            pending = true;
-            continue;
-        }
-        if (pending) {
-            pending = false;
-            if (c == QLatin1Char('r')) {
-                result += QLatin1Char('\r');
-            } else if (c == QLatin1Char('n')) {
-                result += QLatin1Char('\n');
-            } else {
-                result += QLatin1Char('\\');
-                result += c;
-            }
-            continue;
-        }
-        result += c;
-    }
-    if (pending)
-        result += QLatin1Char('\\');
-    return result;
+    return UnescapeCsvField(text);
 }
 
 QStringList SplitSemicolonLine(const QString &line)
 {
-    if (line.isEmpty())
-        return {};
-    QStringList fields;
-    if (line.front() == Quote) {
-        fields = splitQuoted(line);
-    } else {
-        fields = line.split(QLatin1Char(';'));
-        if (line.endsWith(QLatin1Char(';')))
-            fields.removeLast();
-    }
+    QStringList fields = SplitCsvLine(line);
     for (QString &f : fields)
-        f = ResolveCsvEscapes(f);
+        f = UnescapeCsvField(f);
     return fields;
 }
 

@@ -15,11 +15,14 @@
 
 #include "RecordSource.h"
 
+#include "core/CsvReader.h"
+
 #include <vector>
 
 namespace sources {
 
-enum class TextEncoding { Utf8WithBom, Utf8, Windows1252 };
+// The CSV runs' encoding decision: UTF-8 with its mark, UTF-8, or Windows-1252.
+using TextEncoding = CsvEncoding;
 
 // The encoding decision and the decoding (the mark, when there, is dropped).
 TextEncoding DetectTextEncoding(const QByteArray &bytes);

@@ -5,31 +5,13 @@
 #include "VCardSource.h"
 #include "ZipArchive.h"
 
+#include "core/CsvFileCheck.h"
+
 #include <QFile>
 
 namespace sources {
 
 namespace {
-
-bool startsWith(const QByteArray &head, const char *signature, qsizetype size)
-{
-    return head.size() >= size && std::equal(signature, signature + size, head.constData());
-}
-
-quint32 le32(const QByteArray &b, qsizetype at)
-{
-    return quint32(quint8(b[at])) | quint32(quint8(b[at + 1])) << 8 | quint32(quint8(b[at + 2])) << 16
-           | quint32(quint8(b[at + 3])) << 24;
-}
-
-bool isBitmap(const QByteArray &head)
-{
-    if (head.size() < 18 || !head.startsWith("BM") || le32(head, 6) != 0)
-        return false;
-    const quint32 infoSize = le32(head, 14);
-    return infoSize == 12 || infoSize == 40 || infoSize == 52 || infoSize == 56 || infoSize == 64
-           || infoSize == 108 || infoSize == 124;
-}
 
 SourceError picture(const char *format)
 {
@@ -98,30 +80,34 @@ SourceError RecordSource::selectSheet(int index)
 
 DetectedContent DetectContent(const QByteArray &content)
 {
-    const QByteArray head = content.left(64 * 1024);
-    if (startsWith(head, "PK\x03\x04", 4) || startsWith(head, "PK\x05\x06", 4)
-        || startsWith(head, "PK\x07\x08", 4))
+    // The same signatures as the CSV runs' own check, so both refuse the same files.
+    const QByteArray head = content.left(NonTextProbeSize);
+    switch (DetectNonText(head)) {
+    case NonTextKind::ZipContainer:
         return detectZip(content);
-    if (startsWith(head, "\xD0\xCF\x11\xE0\xA1\xB1\x1A\xE1", 8))
+    case NonTextKind::OfficeLegacy:
         return {SourceFormat::Csv, {SourceErrorKind::LegacyOffice, QString()}};
-    if (startsWith(head, "%PDF-", 5))
+    case NonTextKind::Pdf:
         return {SourceFormat::Csv, {SourceErrorKind::Pdf, QString()}};
-    if (startsWith(head, "\x89PNG\r\n\x1A\n", 8))
+    case NonTextKind::Png:
         return {SourceFormat::Csv, picture("PNG")};
-    if (startsWith(head, "\xFF\xD8\xFF", 3))
+    case NonTextKind::Jpeg:
         return {SourceFormat::Csv, picture("JPEG")};
-    if (startsWith(head, "GIF87a", 6) || startsWith(head, "GIF89a", 6))
+    case NonTextKind::Gif:
         return {SourceFormat::Csv, picture("GIF")};
-    if (isBitmap(head))
+    case NonTextKind::Bmp:
         return {SourceFormat::Csv, picture("BMP")};
-    if (startsWith(head, "II*\0", 4) || startsWith(head, "MM\0*", 4))
+    case NonTextKind::Tiff:
         return {SourceFormat::Csv, picture("TIFF")};
-    if (head.size() >= 12 && head.startsWith("RIFF") && head.mid(8, 4) == "WEBP")
+    case NonTextKind::WebP:
         return {SourceFormat::Csv, picture("WebP")};
-    if (startsWith(head, "\xFF\xFE", 2) || startsWith(head, "\xFE\xFF", 2))
+    case NonTextKind::Utf16Text:
         return {SourceFormat::Csv, {SourceErrorKind::Utf16Text, QString()}};
-    if (head.contains('\0'))
+    case NonTextKind::NulBytes:
         return {SourceFormat::Csv, {SourceErrorKind::Binary, QString()}};
+    case NonTextKind::None:
+        break;
+    }
     if (looksLikeVCard(head))
         return {SourceFormat::VCard, {}};
     return {SourceFormat::Csv, {}};

@@ -2,7 +2,7 @@
 
 // Address sources for the mail merge: CSV text (semicolon, comma or tab), OpenDocument spreadsheets
 // (.ods), Office Open XML workbooks (.xlsx) and vCard address books (.vcf), recognised by their
-// content. This library stands alone: Qt Core, QuaZip and the standard library, no project header.
+// content. This library needs Qt Core, QuaZip and, for the CSV byte rules, the core CSV reader.
 //
 // Use:
 //     SourceOpenResult r = OpenRecordSource(path);          // or OpenRecordSource(bytes)
