@@ -1,8 +1,10 @@
 // The merge engine through its interfaces: a fake print target, a fake waiter, scripted records.
 #include "core/Errors.h"
+#include "core/sources/RecordSource.h"
 #include "print/MergeEngine.h"
 #include "print/PrintRetry.h"
 #include "print/PrintWaiter.h"
+#include "print/SourceRecords.h"
 
 #include <QtTest>
 
@@ -210,7 +212,50 @@ private slots:
         QCOMPARE(target.log, QStringList({"begin 2", "print A", "end"}));
         QVERIFY(resume.said.isEmpty());
     }
+
+    // A run over a source: numbers after the header, the range, and blank fields with and without
+    // "Leere Zeilen auslassen" (a line with only blank fields gives no envelope then).
+    void sourceRecordsTakeRangeHeaderAndBlankLines_data()
+    {
+        QTest::addColumn<TRunOptions>("options");
+        QTest::addColumn<QStringList>("printed");
+        QTest::addColumn<qsizetype>("counted");
+        const auto opts = [](bool header, bool skip, qsizetype from, qsizetype to) {
+            return TRunOptions{header, skip, from, to};
+        };
+        QTest::newRow("whole file") << opts(false, false, 1, 0)
+                                    << QStringList{"1 Name|Straße|Ort|",
+                                                   "2 Firma Meier||Hauptstr. 5|",
+                                                   "3  | |",
+                                                   "4 Kurz|"}
+                                    << qsizetype(4);
+        QTest::newRow("header, 2 to 3")
+                << opts(true, false, 2, 3) << QStringList{"2  | |", "3 Kurz|"} << qsizetype(2);
+        QTest::newRow("skip blank fields")
+                << opts(false, true, 1, 0)
+                << QStringList{"1 Name|Straße|Ort|", "2 Firma Meier|Hauptstr. 5|", "4 Kurz|"} << qsizetype(3);
+        QTest::newRow("to beyond the end, header")
+                << opts(true, true, 3, 99) << QStringList{"3 Kurz|"} << qsizetype(1);
+        QTest::newRow("from after to") << opts(false, false, 4, 2) << QStringList{} << qsizetype(0);
+    }
+    void sourceRecordsTakeRangeHeaderAndBlankLines()
+    {
+        QFETCH(TRunOptions, options);
+        QFETCH(QStringList, printed);
+        QFETCH(qsizetype, counted);
+        const sources::SourceOpenResult opened = sources::OpenRecordSource(
+                QByteArrayLiteral("Name;Straße;Ort\nFirma Meier;;Hauptstr. 5\n ; \nKurz\n"));
+        QVERIFY(opened.source);
+        TSourceRecords records(*opened.source, options);
+        QStringList got;
+        TMergeRecord r;
+        while (records.next(r))
+            got << QString::number(r.number) + QLatin1Char(' ') + QString(r.recipient).replace("\r\n", "|");
+        QCOMPARE(got, printed);
+        QCOMPARE(CountRunRecords(*opened.source, options), counted);
+    }
 };
 
+Q_DECLARE_METATYPE(TRunOptions)
 QTEST_GUILESS_MAIN(TestMergeEngine)
 #include "tst_mergeengine.moc"
