@@ -3,13 +3,15 @@
 #include "app/Dialogs.h"
 #include "app/MainUnit.h"
 #include "app/Memo.h"
+#include "core/EnvelopeDocument.h"
 
 #include <QAction>
 
 void TMainForm::SaveInListBtnClick()
 {
     // No check: empty and repeated addresses are stored as they are.
-    ChooseAddressForm->appendAddress(Memo1->text());
+    storeInDocument();
+    Document->appendAddress(Document->envelope().recipient);
     SaveOptions();
 }
 

@@ -8,6 +8,7 @@
 #include "app/FormStorage.h"
 #include "app/MainUnit.h"
 #include "app/Memo.h"
+#include "core/EnvelopeDocument.h"
 #include "core/LineBreaks.h"
 #include "core/translateunit.h"
 
@@ -17,6 +18,7 @@
 #include <QKeyEvent>
 #include <QPlainTextEdit>
 #include <QRegularExpression>
+#include <QScopedValueRollback>
 #include <QStyle>
 #include <QTreeWidget>
 #include <QVBoxLayout>
@@ -228,14 +230,19 @@ TChooseAddressForm::TChooseAddressForm(QWidget *parent)
     FormStorage1 = own(new TFormStorage(this, QStringLiteral("TChooseAddressForm")),
                        QStringLiteral("FormStorage1"));
 
-    // Whatever changes the entries (an edit in place, a removal, a sort) makes the copy stale.
+    // The list shows the document's addresses; whatever the user changes in it (an edit in place, a
+    // removal, a sort) goes back into the document.
+    m_document = MainForm && MainForm->Document ? MainForm->Document : new TEnvelopeDocument(this);
+    connect(m_document, &TEnvelopeDocument::addressesReset, this, &TChooseAddressForm::showDocumentList);
+    connect(m_document, &TEnvelopeDocument::addressAppended, this, &TChooseAddressForm::showAppended);
     QAbstractItemModel *model = ListView1->model();
-    connect(model, &QAbstractItemModel::rowsInserted, this, &TChooseAddressForm::addressesChanged);
-    connect(model, &QAbstractItemModel::rowsRemoved, this, &TChooseAddressForm::addressesChanged);
-    connect(model, &QAbstractItemModel::rowsMoved, this, &TChooseAddressForm::addressesChanged);
-    connect(model, &QAbstractItemModel::dataChanged, this, &TChooseAddressForm::addressesChanged);
-    connect(model, &QAbstractItemModel::layoutChanged, this, &TChooseAddressForm::addressesChanged);
-    connect(model, &QAbstractItemModel::modelReset, this, &TChooseAddressForm::addressesChanged);
+    connect(model, &QAbstractItemModel::rowsInserted, this, &TChooseAddressForm::storeList);
+    connect(model, &QAbstractItemModel::rowsRemoved, this, &TChooseAddressForm::storeList);
+    connect(model, &QAbstractItemModel::rowsMoved, this, &TChooseAddressForm::storeList);
+    connect(model, &QAbstractItemModel::dataChanged, this, &TChooseAddressForm::storeList);
+    connect(model, &QAbstractItemModel::layoutChanged, this, &TChooseAddressForm::storeList);
+    connect(model, &QAbstractItemModel::modelReset, this, &TChooseAddressForm::storeList);
+    showDocumentList();
 
     ConnectGuarded(BitBtn1, &QPushButton::clicked, this, &TChooseAddressForm::BitBtn1Click);
     ConnectGuarded(BitBtn3, &QPushButton::clicked, this, &TChooseAddressForm::BitBtn3Click);
@@ -275,40 +282,54 @@ QTreeWidgetItem *TChooseAddressForm::newItem(const QString &address) const
 
 QStringList TChooseAddressForm::addresses() const
 {
-    if (!m_addressesCurrent) {
-        QStringList list;
-        const int n = ListView1->topLevelItemCount();
-        list.reserve(n);
-        for (int i = 0; i < n; ++i)
-            list.append(addressOf(ListView1->topLevelItem(i)));
-        m_addresses = list;
-        m_addressesCurrent = true;
-    }
-    return m_addresses;
+    return m_document->addresses();
 }
 
 void TChooseAddressForm::setAddresses(const QStringList &addresses)
 {
+    m_document->setAddresses(addresses);
+}
+
+void TChooseAddressForm::appendAddress(const QString &address)
+{
+    m_document->appendAddress(address);
+}
+
+void TChooseAddressForm::showDocumentList()
+{
+    if (m_storing)
+        return;
+    const QStringList &addresses = m_document->addresses();
     QList<QTreeWidgetItem *> items;
     items.reserve(addresses.size());
     for (const QString &a : addresses)
         items.append(newItem(a));
+    const QScopedValueRollback<bool> showing(m_storing, true);
     ListView1->setUpdatesEnabled(false);
     ListView1->clear();
     ListView1->addTopLevelItems(items);
     ListView1->setUpdatesEnabled(true);
 }
 
-void TChooseAddressForm::appendAddress(const QString &address)
+void TChooseAddressForm::showAppended(const QString &address)
 {
-    const bool wasCurrent = m_addressesCurrent;
+    const QScopedValueRollback<bool> showing(m_storing, true);
     ListView1->addTopLevelItem(newItem(address));
-    // Unless the list was read again while the row was being inserted, the copy only lacks the new
-    // entry.
-    if (wasCurrent && !m_addressesCurrent) {
-        m_addresses.append(address);
-        m_addressesCurrent = true;
-    }
+}
+
+void TChooseAddressForm::storeList()
+{
+    if (m_storing)
+        return;
+    QStringList list;
+    const int n = ListView1->topLevelItemCount();
+    list.reserve(n);
+    for (int i = 0; i < n; ++i)
+        list.append(addressOf(ListView1->topLevelItem(i)));
+    if (list == m_document->addresses())
+        return;
+    const QScopedValueRollback<bool> storing(m_storing, true);
+    m_document->setAddresses(list);
 }
 
 void TChooseAddressForm::showNonModal()
@@ -396,7 +417,7 @@ void TChooseAddressForm::BitBtn4Click()
     ShownInRecipientField shown(run);
     TPrinterJobTarget target = EnvelopeJobs();
     const TMergeResult result
-            = RunMerge(addresses, EnvelopeFromControls(*MainForm), target, marked, {&run, &shown, nullptr});
+            = RunMerge(addresses, MainForm->envelope(), target, marked, {&run, &shown, nullptr});
     if (result.end != TMergeEnd::Completed) {
         // Where it stopped: the address whose envelope was not printed.
         const QString where

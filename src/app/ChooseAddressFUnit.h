@@ -10,6 +10,7 @@ class QTreeWidget;
 class QTreeWidgetItem;
 class TFormStorage;
 class TBitBtnXP;
+class TEnvelopeDocument;
 
 // How an address shows in its one-line row: its lines joined by " ⏎ ", a final line break left out.
 QString AddressDisplayText(const QString &address);
@@ -53,7 +54,8 @@ public:
     QTreeWidget *ListView1 = nullptr;
     TFormStorage *FormStorage1 = nullptr;
 
-    // The entries' exact texts in list order (CR LF line breaks kept), and replacing them in one step.
+    // The entries' exact texts in list order (CR LF line breaks kept), and replacing them in one step:
+    // the document's list, which the window shows.
     QStringList addresses() const;
     void setAddresses(const QStringList &addresses);
     void appendAddress(const QString &address);
@@ -71,11 +73,13 @@ public:
     void BitBtn4Click();
 
 private:
-    // addresses() as last read from the list, kept up to date by appendAddress (a CSV load reads the
-    // whole list after every entry it appends); any other change to the list makes it stale.
-    mutable QStringList m_addresses;
-    mutable bool m_addressesCurrent = false;
-    void addressesChanged() { m_addressesCurrent = false; }
+    // The list shows the document's addresses (the main window's document).
+    TEnvelopeDocument *m_document = nullptr;
+    // Set while the list is written into the document or shown from it, so neither echoes the other.
+    bool m_storing = false;
+    void showDocumentList();
+    void showAppended(const QString &address);
+    void storeList();
 
     QTreeWidgetItem *newItem(const QString &address) const;
     // After a button's action: when the window is a modal dialog, the button's modal result closes it.

@@ -4,6 +4,7 @@
 #include "core/CsvFileCheck.h"
 #include "core/CsvReader.h"
 #include "core/CsvSurvey.h"
+#include "core/EnvelopeDocument.h"
 #include "core/LineBreaks.h"
 #include "core/RunResume.h"
 
@@ -276,8 +277,11 @@ void runCsvFile(TMainForm &form, CsvRun run)
         while (reader.readRecord(startLine, number, fields)) {
             if (progress.wasCanceled())
                 break;
+            // The recipient field shows the record, the document's recipient with it; that recipient
+            // is appended to the document's list, and the last state written with both.
             fillRecipient(form, fields);
-            form.SaveInListBtnClick();
+            form.Document->appendAddress(form.Document->envelope().recipient);
+            form.SaveOptions();
             ++done;
             // Each update repaints the dialog and whatever else changed: a few a second are enough.
             if (sinceUpdate.elapsed() >= 250) {
@@ -298,8 +302,8 @@ void runCsvFile(TMainForm &form, CsvRun run)
     CsvRunProgress shown(form, printRun, progress, heading, records, sinceUpdate);
     StopPlace stopped(place);
     TPrinterJobTarget target = EnvelopeJobs();
-    const TMergeResult result = RunMerge(
-            source, EnvelopeFromControls(form), target, place.total, {&printRun, &shown, &stopped});
+    const TMergeResult result
+            = RunMerge(source, form.envelope(), target, place.total, {&printRun, &shown, &stopped});
     done = result.printed;
     if (result.end == TMergeEnd::Cancelled) {
         stop = Stop::Cancelled;

@@ -6,6 +6,7 @@
 #include "app/TranslateFUnit.h"
 #include "core/AtomicFile.h"
 #include "core/BinaryIO.h"
+#include "core/EnvelopeDocument.h"
 #include "core/PaperFormats.h"
 #include "core/translateunit.h"
 
@@ -31,34 +32,42 @@ QString languageFileName(TMainForm *form, bool create)
     return folder + QStringLiteral("options0.dat");
 }
 
-// Where a language item put a length into inches: the millimetres it held and the inches it showed.
-const char *const MillimetresBefore = "kuvertinoMillimetresBefore";
-const char *const InchesShown = "kuvertinoInchesShown";
-
 // The three length fields follow the unit: inches in inch mode, millimetres otherwise. Each value
-// goes through its field, which rounds, clamps and repaints. With keepSize (the language items) a
-// length still showing the inches it was given gets its millimetres back, so switching the language
-// there and back does not leave it rounded to hundredths of an inch.
+// goes through its field, which rounds, clamps and repaints. With keepSize (the language items) the
+// document keeps each length's millimetres while its field shows what the switch put there, so
+// switching the language there and back does not leave it rounded to hundredths of an inch.
 void convertLengths(TMainForm *form, bool toMillimetres, bool keepSize)
 {
+    const EnvelopeValue kept = form->Document->envelope();
+    const double documentMm[] = {kept.margin, kept.pictureMargin, kept.pictureWidth};
+    TRxSpinEdit *const fields[] = {form->RandEd, form->BildRandEd, form->BildBreiteEd};
+    double keptMm[3] = {};
     bool changed = false;
-    for (TRxSpinEdit *field : {form->RandEd, form->BildRandEd, form->BildBreiteEd}) {
+    for (int i = 0; i < 3; ++i) {
+        TRxSpinEdit *field = fields[i];
         if (!field)
             continue;
         const double before = field->value();
-        const QVariant millimetres = field->property(MillimetresBefore);
-        const bool unchanged = millimetres.isValid() && field->property(InchesShown).toDouble() == before;
-        field->setProperty(MillimetresBefore, QVariant());
-        field->setProperty(InchesShown, QVariant());
+        // The fields still show the unit being left (inches when going to millimetres).
+        const bool unchanged = form->unitSwitchShown[i] == before;
+        keptMm[i] = unchanged ? documentMm[i] : TEnvelopeDocument::Millimetres(before, toMillimetres);
+        form->unitSwitchShown[i] = qQNaN();
         if (toMillimetres)
-            field->setValue(keepSize && unchanged ? millimetres.toDouble() : before * MmPerInch);
+            field->setValue(keepSize && unchanged ? keptMm[i] : before * MmPerInch);
         else
             field->setValue(before / MmPerInch);
-        if (keepSize && !toMillimetres) {
-            field->setProperty(MillimetresBefore, before);
-            field->setProperty(InchesShown, field->value());
-        }
+        if (keepSize && !toMillimetres)
+            form->unitSwitchShown[i] = field->value();
         changed = changed || field->value() != before;
+    }
+    if (keepSize && !toMillimetres) {
+        // The fields' change stored inches turned back into millimetres: the document keeps the
+        // millimetres the fields had.
+        EnvelopeValue e = form->Document->envelope();
+        e.margin = keptMm[0];
+        e.pictureMargin = keptMm[1];
+        e.pictureWidth = keptMm[2];
+        form->Document->setEnvelope(e);
     }
     // The unit changed even when no value did (all zero, or held at a bound): the sheet-size label
     // shows the unit, so the preview is drawn again.

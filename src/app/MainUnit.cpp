@@ -15,6 +15,7 @@
 #include "app/ThemedIcon.h"
 #include "app/TranslateFUnit.h"
 #include "app/TranslateWalk.h"
+#include "core/EnvelopeDocument.h"
 #include "core/Errors.h"
 #include "core/PaperFormats.h"
 #include "core/translateunit.h"
@@ -96,6 +97,7 @@ TMainForm::TMainForm(QWidget *parent)
     setWindowIcon(QIcon(EnvelopePicture(QSize(64, 64))));
     SetTranslationHost([] { return MainForm ? MainForm->language : 0; },
                        [] { return MainForm ? MainForm->progpath : QString(); });
+    Document = new TEnvelopeDocument(this);
     createControls();
     createMenu();
     connectHandlers();
@@ -490,6 +492,19 @@ void TMainForm::connectHandlers()
     on(SaveInListBtn, &QPushButton::clicked, &TMainForm::SaveInListBtnClick);
     on(Schrift1Btn, &QPushButton::clicked, &TMainForm::Schrift1BtnClick);
     on(Schrift2Btn, &QPushButton::clicked, &TMainForm::Schrift2BtnClick);
+    // The document follows every control first, so each handler below finds it current.
+    auto store = [this](auto *sender, auto signal) {
+        connect(sender, signal, this, &TMainForm::storeInDocument);
+    };
+    store(Memo1, &QPlainTextEdit::textChanged);
+    store(Memo2, &QPlainTextEdit::textChanged);
+    store(FilenameEdit1, &TFilenameEdit::textChanged);
+    store(InfoEd, &QLineEdit::textChanged);
+    for (TRxSpinEdit *s : {RandEd, BildRandEd, BildBreiteEd, EmpfProEd, EmpfPro2Ed})
+        store(s, &QDoubleSpinBox::valueChanged);
+    store(ComboBox1, &QComboBox::activated);
+    store(ComboBox2, &QComboBox::activated);
+    store(HochformatCheck, &QCheckBox::toggled);
     on(Memo1, &QPlainTextEdit::textChanged, &TMainForm::Memo1Change);
     on(Memo2, &QPlainTextEdit::textChanged, &TMainForm::Memo2Change);
     on(FilenameEdit1, &TFilenameEdit::textChanged, &TMainForm::FilenameEdit1Change);

@@ -5,6 +5,7 @@
 #include <QMainWindow>
 #include <QString>
 #include <QStringList>
+#include <QtNumeric>
 
 class QAction;
 class QActionGroup;
@@ -24,11 +25,12 @@ class TFormStorage;
 class TMemo;
 class TPaintBox;
 class TRxSpinEdit;
-struct EnvelopeControls;
+class TEnvelopeDocument;
+struct EnvelopeValue;
 
-// The main window. The envelope being designed is the set of values of its controls; every
-// subsystem reads and writes them here. The commands of each subsystem are defined in their own files
-// of the application layer (src/app/), and hand the work to the layers below.
+// The main window. It shows the document (the envelope being designed and the address list) in its
+// controls and writes what the user changes into it. The commands of each subsystem are defined in
+// their own files of the application layer (src/app/), and hand the work to the layers below.
 class TMainForm : public QMainWindow, public TComponentList
 {
     Q_OBJECT
@@ -144,8 +146,19 @@ public:
 
     // Inch mode: English active and "mm statt Zoll im Englischen" unticked.
     bool isInchMode() const;
-    // The envelope as the controls hold it now; the renderer and the settings file both start here.
-    EnvelopeControls envelopeControls() const;
+    // The document the window shows: the envelope and the address list.
+    TEnvelopeDocument *Document = nullptr;
+    // Writes what the controls hold into the document (each length the value its field took, in
+    // millimetres). Every control's change does it; so does every command before it reads the document.
+    void storeInDocument();
+    // The envelope as drawn and printed now: the document's, each length as its field's text shows
+    // it, so a length still being typed is drawn as typed.
+    EnvelopeValue envelope();
+    // Shows the document's fields that a read took in the controls, in file order.
+    void showDocument(const struct TSettingsReadResult &read);
+    // A unit switch puts a length into the other unit: the document keeps its millimetres while the
+    // field still shows what the switch put there (index: margin, picture margin, picture width).
+    double unitSwitchShown[3] = {qQNaN(), qQNaN(), qQNaN()};
 
     // --- Start-up and main window (MainUnit.cpp)
     void FormCreate();

@@ -1,6 +1,5 @@
-// The envelope settings file and the last state, as operations of the main window: the controls
-// are read into a plain value and written back from one; the file format lives in SettingsFile.
-#include "app/SettingsFromControls.h"
+// The envelope settings file and the last state, as operations of the main window: the document is
+// written whole and read into; the file format lives in SettingsFile.
 #include "core/AtomicFile.h"
 #include "core/BinaryIO.h"
 #include "core/DamagedCopy.h"
@@ -10,11 +9,11 @@
 
 #include "app/ChooseAddressFUnit.h"
 #include "app/Dialogs.h"
-#include "app/EnvelopeControls.h"
 #include "app/FilenameEdit.h"
 #include "app/MainUnit.h"
 #include "app/Memo.h"
 #include "app/RxSpinEdit.h"
+#include "core/EnvelopeDocument.h"
 #include "core/Errors.h"
 #include "core/PaperFormats.h"
 
@@ -30,82 +29,11 @@
 
 namespace {
 
-void setLength(TRxSpinEdit *field, double mm, bool inchMode)
-{
-    if (inchMode) {
-        field->setSingleStep(0.1);
-        mm = mm / MmPerInch;
-    }
-    // A damaged file may hold a NaN; like text that is no number it reads as the minimum.
-    field->setValue(std::isnan(mm) ? field->minimum() : mm);
-}
-
-void setPercentage(TRxSpinEdit *field, double value)
-{
-    field->setValue(std::isnan(value) ? field->minimum() : value);
-}
-
-// Setting a list's entry by program fires no change event; an index outside the list selects nothing.
-void setListIndex(QComboBox *box, qint32 index)
-{
-    const QSignalBlocker blocker(box);
-    box->setCurrentIndex(index >= 0 && index < box->count() ? index : -1);
-}
-
-TEnvelopeSettings settingsFromForm(const TMainForm &f)
-{
-    return SettingsFromControls(f.envelopeControls(),
-                                ChooseAddressForm ? ChooseAddressForm->addresses() : QStringList());
-}
-
-// Sets the controls from the fields that were read, in file order.
-void applyToForm(TMainForm &f, const TSettingsReadResult &r)
-{
-    const TEnvelopeSettings &v = r.values;
-    const bool inch = f.isInchMode();
-    if (r.has(FieldRecipient))
-        f.Memo1->setText(v.recipient);
-    if (r.has(FieldSender))
-        f.Memo2->setText(v.sender);
-    if (r.has(FieldPictureFile))
-        f.FilenameEdit1->setText(v.pictureFile);
-    if (r.has(FieldMargin))
-        setLength(f.RandEd, v.margin, inch);
-    if (r.has(FieldPictureMargin))
-        setLength(f.BildRandEd, v.pictureMargin, inch);
-    if (r.has(FieldPictureWidth))
-        setLength(f.BildBreiteEd, v.pictureWidth, inch);
-    if (r.has(FieldPaperFormat))
-        setListIndex(f.ComboBox1, v.paperFormat);
-    if (r.has(FieldPicturePosition))
-        setListIndex(f.ComboBox2, v.picturePosition);
-    if (r.has(FieldRecipientFont))
-        f.FontDialog1->Font = v.recipientFont;
-    if (r.has(FieldSenderFont))
-        f.FontDialog2->Font = v.senderFont;
-    if (r.has(FieldInfoLine))
-        f.InfoEd->setText(v.infoLine);
-    if (r.has(FieldRecipientAcross))
-        setPercentage(f.EmpfProEd, v.recipientAcross);
-    if (r.has(FieldRecipientDown))
-        setPercentage(f.EmpfPro2Ed, v.recipientDown);
-    if (r.hasAddressList() && ChooseAddressForm)
-        ChooseAddressForm->setAddresses(v.addresses);
-    if (r.has(FieldKeepListOpen)) {
-        f.Adresslisteimmeroffenhalten1->setChecked(v.keepListOpen);
-        if (v.keepListOpen && ChooseAddressForm)
-            ChooseAddressForm->showNonModal();
-    }
-    if (r.has(FieldPortrait) && f.HochformatCheck->isChecked() != v.portrait) {
-        // Changing the tick runs its click handler (connected to toggled), as a user's click would.
-        f.HochformatCheck->setChecked(v.portrait);
-    }
-}
-
 // false when the file cannot be created (whyNot says why).
-bool writeOptionsFile(const TMainForm &f, const QString &fname, TFileDurability durability, QString *whyNot)
+bool writeOptionsFile(TMainForm &f, const QString &fname, TFileDurability durability, QString *whyNot)
 {
-    const TEnvelopeSettings s = settingsFromForm(f);
+    f.storeInDocument();
+    const TEnvelopeSettings s = f.Document->contents();
     return WriteFileAtomically(
             fname, durability, [&s](QIODevice &out) { WriteSettingsFile(out, s); }, whyNot);
 }
@@ -128,7 +56,8 @@ void TMainForm::LoadOptionsFile(const QString &fname)
             return;
         r = ReadSettingsFile(file);
     }
-    applyToForm(*this, r);
+    Document->apply(r);
+    showDocument(r);
     if (!r.error) {
         Memo1->selectAll();
     }

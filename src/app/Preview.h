@@ -11,7 +11,6 @@ class QIcon;
 class QLocale;
 class QSize;
 class PictureCache;
-struct EnvelopeControls;
 struct EnvelopeValue;
 class TMainForm;
 
@@ -43,13 +42,6 @@ int WholeSheetZoom(int pageWidth,
 
 // The picture of the whole-sheet command: a sheet between four corner marks.
 QIcon WholeSheetIcon(const QPalette &palette);
-
-// What the renderer draws of the controls' envelope: the texts, fonts and picture choice, and each
-// spin field's number as its text shows it.
-EnvelopeValue EnvelopeToDraw(const EnvelopeControls &controls);
-
-// The envelope as the main window's controls hold it right now.
-EnvelopeValue EnvelopeFromControls(const TMainForm &form);
 
 // How many times the preview has drawn the sheet since start (lets tests tell a resize from a drawing).
 quint64 PreviewSheetDrawings();

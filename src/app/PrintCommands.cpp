@@ -68,7 +68,7 @@ void TMainForm::Drucken1Click()
     std::optional<TPrintRun> single;
     if (!TPrintRun::current())
         single.emplace(this, 1);
-    EnvelopeJobs().printEnvelope(EnvelopeFromControls(*this));
+    EnvelopeJobs().printEnvelope(envelope());
     TPrintRun::current()->envelopePrinted();
 }
 
@@ -92,11 +92,11 @@ void TMainForm::MehrereKopiendrucken1Click()
     const int n = CopyCountFromValue(KopienForm->CopiesEd->textValue());
     TPrintRun run(this, n);
     // Each copy is a job of its own; an error ends the run at that copy.
-    const EnvelopeValue envelope = EnvelopeFromControls(*this);
-    CopiesSource copies(envelope.recipient, n);
+    const EnvelopeValue design = envelope();
+    CopiesSource copies(design.recipient, n);
     TPrinterJobTarget target = EnvelopeJobs();
     RunCounter counter(run);
-    const TMergeResult result = RunMerge(copies, envelope, target, n, {&run, &counter, nullptr});
+    const TMergeResult result = RunMerge(copies, design, target, n, {&run, &counter, nullptr});
     if (result.end == TMergeEnd::Failed)
         std::rethrow_exception(result.failure);
     if (result.end == TMergeEnd::Cancelled) {

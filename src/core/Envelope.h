@@ -4,22 +4,26 @@
 
 #include <QString>
 
-// One envelope as it is drawn and printed: the model's value that the renderer, the preview, the
-// printer and the merge engine pass around. Lengths are in the unit the fields show (millimetres, or
-// inches in inch mode); inchMode says which.
+// One envelope: what the window edits, the settings file and documents store, the renderer draws
+// and the printer and the merge engine print. Lengths are in millimetres whatever unit the window
+// shows; the recipient's position is in per cent of the sheet. The defaults are the main window's
+// start-up values.
 struct EnvelopeValue
 {
     QString recipient; // lines separated by CR LF (or CR, or LF)
     QString sender;
-    QString infoLine;       // empty: no info line
-    TFontRec recipientFont; // also the info line's font
+    QString pictureFile;        // the picture file field's text (a path, perhaps with options)
+    double margin = 15;         // millimetres
+    double pictureMargin = 5;   // millimetres between the picture and the sender
+    double pictureWidth = 20;   // millimetres
+    qint32 paperFormat = 11;    // entry of the paper list, -1 for none
+    qint32 picturePosition = 1; // 0 left of the sender, 1 below it, 2 as a stamp; others: none
+    TFontRec recipientFont;     // also the info line's font
     TFontRec senderFont;
-    double margin = 15; // the three lengths: millimetres, or inches in inch mode
-    double pictureWidth = 20;
-    double pictureGap = 5;
-    bool inchMode = false;
-    double recipientLeftPercent = 50; // of the sheet width
-    double recipientTopPercent = 50;  // of the sheet height
-    QString pictureField;             // the picture file field's text
-    int picturePosition = 1;          // 0 left of the sender, 1 below it, 2 as a stamp; others: none
+    QString infoLine;            // empty: no info line
+    double recipientAcross = 50; // per cent of the sheet width
+    double recipientDown = 50;   // per cent of the sheet height
+    bool portrait = false;       // the paper is set up upright
+
+    bool operator==(const EnvelopeValue &) const = default;
 };

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "core/FontRec.h"
+#include "core/Envelope.h"
 
 #include <QString>
 #include <QStringList>
@@ -9,26 +9,12 @@
 
 class QIODevice;
 
-// The 17 fields of an envelope settings file (documents and options.dat), lengths in millimetres.
-// The defaults are the main window's start-up values.
-struct TEnvelopeSettings
+// What an envelope settings file (documents and options.dat) holds: the envelope and the address
+// list with its window's "always open" tick. Fields 1 to 13 and 17 are the envelope's, in millimetres.
+struct TEnvelopeSettings : EnvelopeValue
 {
-    QString recipient;           // 1  Memo1, CR LF between lines
-    QString sender;              // 2  Memo2
-    QString pictureFile;         // 3  FilenameEdit1
-    double margin = 15;          // 4  RandEd
-    double pictureMargin = 5;    // 5  BildRandEd
-    double pictureWidth = 20;    // 6  BildBreiteEd
-    qint32 paperFormat = 11;     // 7  ComboBox1 index, -1 for none
-    qint32 picturePosition = 1;  // 8  ComboBox2 index
-    TFontRec recipientFont;      // 9  section A
-    TFontRec senderFont;         // 10 section A
-    QString infoLine;            // 11 section B
-    double recipientAcross = 50; // 12 section C, per cent of the sheet width
-    double recipientDown = 50;   // 13 section D, per cent of the sheet height
-    QStringList addresses;       // 14, 15 section E
-    bool keepListOpen = false;   // 16 section F
-    bool portrait = false;       // 17 section G
+    QStringList addresses;     // 14, 15 section E
+    bool keepListOpen = false; // 16 section F
 
     bool operator==(const TEnvelopeSettings &) const = default;
 };

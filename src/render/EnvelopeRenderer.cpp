@@ -46,7 +46,7 @@ void useFont(QPainter &painter, const TFontRec &rec, double zoom)
 int recipientLeft(const EnvelopeValue &e, int W)
 {
     // nearbyint under the default rounding mode sends halves to the even neighbour.
-    return toCoordinate(std::nearbyint(e.recipientLeftPercent * W / 100.0));
+    return toCoordinate(std::nearbyint(e.recipientAcross * W / 100.0));
 }
 
 class Layouter
@@ -57,7 +57,7 @@ public:
         , m_e(envelope)
         , m_zoom(zoom)
         , m_cache(cache)
-        , m_path(PictureFilePath(envelope.pictureField))
+        , m_path(PictureFilePath(envelope.pictureFile))
     {}
 
     void run(EnvelopeLayout &l)
@@ -68,8 +68,7 @@ public:
             l.pictureLeftDrawn = drawPicture(m, m, pw, l.pictureRect);
 
         useFont(m_painter, m_e.recipientFont, m_zoom);
-        QRect rect(QPoint(recipientLeft(m_e, W),
-                          toCoordinate(std::nearbyint(m_e.recipientTopPercent * H / 100.0))),
+        QRect rect(QPoint(recipientLeft(m_e, W), toCoordinate(std::nearbyint(m_e.recipientDown * H / 100.0))),
                    QPoint(W - m - 1, H - m - 1));
         if (!m_e.infoLine.isEmpty()) {
             const QString info = m_e.infoLine + u'\r';
@@ -126,9 +125,9 @@ EnvelopeLayout sheetLayout(const EnvelopeValue &e, const RenderTarget &t, bool e
     const int pageH = sheet.height();
     l.W = exchanged ? pageH : pageW;
     l.H = exchanged ? pageW : pageH;
-    l.m = LengthToPixels(e.margin, e.inchMode, t.dpi, t.zoom);
-    l.pw = LengthToPixels(e.pictureWidth, e.inchMode, t.dpi, t.zoom);
-    l.pg = LengthToPixels(e.pictureGap, e.inchMode, t.dpi, t.zoom);
+    l.m = LengthToPixels(e.margin, false, t.dpi, t.zoom);
+    l.pw = LengthToPixels(e.pictureWidth, false, t.dpi, t.zoom);
+    l.pg = LengthToPixels(e.pictureMargin, false, t.dpi, t.zoom);
     return l;
 }
 

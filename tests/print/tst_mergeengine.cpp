@@ -103,8 +103,8 @@ EnvelopeValue base()
     e.recipient = QStringLiteral("on screen");
     e.sender = QStringLiteral("Absender");
     e.margin = 12.5;
-    e.inchMode = true;
-    e.pictureField = QStringLiteral("logo.png");
+    e.portrait = true;
+    e.pictureFile = QStringLiteral("logo.png");
     return e;
 }
 
@@ -132,8 +132,8 @@ private slots:
         for (const EnvelopeValue &e : target.printed) {
             QCOMPARE(e.sender, QStringLiteral("Absender"));
             QCOMPARE(e.margin, 12.5);
-            QVERIFY(e.inchMode);
-            QCOMPARE(e.pictureField, QStringLiteral("logo.png"));
+            QVERIFY(e.portrait);
+            QCOMPARE(e.pictureFile, QStringLiteral("logo.png"));
         }
         QCOMPARE(resume.said, QStringLiteral("completed"));
     }

@@ -485,7 +485,7 @@ EnvelopeLayout drawOwn(QImage &img, int dpi)
 {
     QPainter painter(&img);
     const RenderTarget target = targetAt(dpi, img.width(), img.height());
-    const EnvelopeValue envelope = EnvelopeFromControls(*MainForm);
+    const EnvelopeValue envelope = MainForm->envelope();
     return img.width() < img.height() ? DrawEnvelopeHochformat(painter, envelope, target)
                                       : DrawEnvelope(painter, envelope, target);
 }

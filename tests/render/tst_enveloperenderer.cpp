@@ -198,8 +198,8 @@ private slots:
         QFETCH(QPoint, anchor);
         EnvelopeValue e = plainEnvelope();
         e.recipient = QStringLiteral("H");
-        e.recipientLeftPercent = leftPercent;
-        e.recipientTopPercent = topPercent;
+        e.recipientAcross = leftPercent;
+        e.recipientDown = topPercent;
         const Drawn d = draw(e, landscapeTarget());
         QCOMPARE(d.layout.recipientRect.topLeft(), anchor);
         QCOMPARE(inkBox(d.image, inner(d.image)), referenceInk({"H"}, anchor));
@@ -296,7 +296,7 @@ private slots:
     void finalBreakKeepsPictureBelowSender()
     {
         EnvelopeValue e = plainEnvelope();
-        e.pictureField = redPicture;
+        e.pictureFile = redPicture;
         e.sender = QStringLiteral("Hans\r\nWeg 1");
         const Drawn plain = draw(e, landscapeTarget());
         e.sender += QStringLiteral("\r\n");
@@ -349,13 +349,13 @@ private slots:
         e.recipient = QStringLiteral("Empfänger");
         e.picturePosition = position;
         if (file == u"red")
-            e.pictureField = redPicture;
+            e.pictureFile = redPicture;
         else if (file == u"corrupt")
-            e.pictureField = corruptPicture;
+            e.pictureFile = corruptPicture;
         else if (file == u"missing")
-            e.pictureField = dir.filePath(QStringLiteral("none.png"));
+            e.pictureFile = dir.filePath(QStringLiteral("none.png"));
         else if (file == u"quoted")
-            e.pictureField = u'"' + redPicture + QStringLiteral("\" /s");
+            e.pictureFile = u'"' + redPicture + QStringLiteral("\" /s");
         const Drawn d = draw(e, landscapeTarget());
         QCOMPARE(inkBox(d.image, inner(d.image), isRed), picture);
         QCOMPARE(d.layout.pictureRect, picture);
@@ -464,7 +464,7 @@ private slots:
         QFETCH(int, position);
         QFETCH(QRect, canvasRect);
         EnvelopeValue e = plainEnvelope();
-        e.pictureField = redPicture;
+        e.pictureFile = redPicture;
         e.picturePosition = position;
         const Drawn d = draw(e, portraitTarget(), true);
         QCOMPARE(d.image.size(), QSize(430, 612));
@@ -553,7 +553,7 @@ private slots:
         EnvelopeValue e = plainEnvelope();
         e.margin = 0;
         e.pictureWidth = 1000;
-        e.pictureField = tall;
+        e.pictureFile = tall;
         e.picturePosition = 2;
         RenderTarget t = landscapeTarget(96, 1000);
         t.width = 200;
@@ -567,7 +567,7 @@ private slots:
     void pictureCacheServesRepeatedDrawings()
     {
         EnvelopeValue e = plainEnvelope();
-        e.pictureField = redPicture;
+        e.pictureFile = redPicture;
         PictureCache cache;
         QImage a = imageAtDpi(W, H, 96), b = imageAtDpi(W, H, 96);
         {

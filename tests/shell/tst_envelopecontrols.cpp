@@ -1,16 +1,15 @@
-// The main window's controls read once into one value, and what the renderer and the settings file
-// each take from it.
+// The main window as a view of its document: what the controls put into the document, what the
+// renderer draws while a length is typed, and what the settings file stores.
 
 #include "ScriptedDialogs.h"
 #include "TestEnvironment.h"
 
-#include "app/EnvelopeControls.h"
 #include "app/FilenameEdit.h"
 #include "app/MainUnit.h"
 #include "app/Memo.h"
 #include "app/Preview.h"
 #include "app/RxSpinEdit.h"
-#include "app/SettingsFromControls.h"
+#include "core/EnvelopeDocument.h"
 #include "core/SettingsFile.h"
 #include "render/EnvelopeRenderer.h"
 
@@ -21,6 +20,7 @@
 #include <QFile>
 #include <QLineEdit>
 #include <QSignalBlocker>
+#include <QSignalSpy>
 
 extern IsolatedEnvironment *TestEnv;
 
@@ -37,21 +37,7 @@ TRxSpinEdit *spinField(int which)
     return fields[which];
 }
 
-SpinReading readingOf(const EnvelopeControls &c, int which)
-{
-    const SpinReading readings[]
-            = {c.margin, c.pictureMargin, c.pictureWidth, c.recipientAcross, c.recipientDown};
-    return readings[which];
-}
-
-double drawnOf(const EnvelopeValue &e, int which)
-{
-    const double drawn[]
-            = {e.margin, e.pictureGap, e.pictureWidth, e.recipientLeftPercent, e.recipientTopPercent};
-    return drawn[which];
-}
-
-double storedOf(const TEnvelopeSettings &s, int which)
+double storedOf(const EnvelopeValue &s, int which)
 {
     const double stored[] = {s.margin, s.pictureMargin, s.pictureWidth, s.recipientAcross, s.recipientDown};
     return stored[which];
@@ -93,30 +79,33 @@ private slots:
         MainForm->HochformatCheck->setChecked(true);
         MainForm->Adresslisteimmeroffenhalten1->setChecked(true);
 
-        EnvelopeControls expected;
+        TEnvelopeSettings expected;
         expected.recipient = QStringLiteral("Erika Mustermann\r\nHauptstraße 1");
         expected.sender = QStringLiteral("Max Absender");
         expected.pictureFile = QStringLiteral("/tmp/logo.png");
         expected.infoLine = QStringLiteral("Einschreiben");
         expected.recipientFont.size = 14;
         expected.senderFont.name = QStringLiteral("DejaVu Sans");
-        expected.margin = {12.5, 12.5};
-        expected.pictureMargin = {3.25, 3.25};
-        expected.pictureWidth = {40, 40};
-        expected.recipientAcross = {62.5, 62.5};
-        expected.recipientDown = {40.25, 40.25};
-        expected.inchMode = false;
+        expected.margin = 12.5;
+        expected.pictureMargin = 3.25;
+        expected.pictureWidth = 40;
+        expected.recipientAcross = 62.5;
+        expected.recipientDown = 40.25;
         expected.paperFormat = 3;
         expected.picturePosition = 2;
         expected.portrait = true;
         expected.keepListOpen = true;
-        QVERIFY(MainForm->envelopeControls() == expected);
+        MainForm->storeInDocument();
+        QVERIFY(MainForm->Document->contents() == expected);
 
+        // In inch mode the fields' numbers are inches; the document keeps millimetres.
         MainForm->ComboBox1->setCurrentIndex(-1);
         MainForm->language = 1;
-        const EnvelopeControls inches = MainForm->envelopeControls();
+        MainForm->storeInDocument();
+        const EnvelopeValue &inches = MainForm->Document->envelope();
         QCOMPARE(inches.paperFormat, -1);
-        QVERIFY(inches.inchMode);
+        QCOMPARE(inches.margin, TEnvelopeDocument::Millimetres(12.5, true));
+        QCOMPARE(inches.recipientAcross, 62.5);
     }
 
     // Text put into a field's editor without the field reading it: the drawing follows the text, the
@@ -143,10 +132,8 @@ private slots:
         }
         QCOMPARE(field->value(), held);
 
-        const EnvelopeControls c = MainForm->envelopeControls();
-        QCOMPARE(readingOf(c, which), (SpinReading{7.25, held}));
-        QCOMPARE(drawnOf(EnvelopeFromControls(*MainForm), which), 7.25);
-        QCOMPARE(storedOf(SettingsFromControls(c, {}), which), held);
+        QCOMPARE(storedOf(MainForm->envelope(), which), 7.25);
+        QCOMPARE(storedOf(MainForm->Document->envelope(), which), held);
 
         const QString path = TestEnv->path(QStringLiteral("typed.kvt"));
         MainForm->SaveOptionsFile(path);
@@ -156,91 +143,63 @@ private slots:
         QVERIFY(!r.error);
         QCOMPARE(storedOf(r.values, which), held);
 
-        // Typed as a user types, the field takes the text at once and both readers agree.
+        // Typed as a user types, the field takes the text at once and the document follows.
         field->editor()->setText(QStringLiteral("8.5"));
-        QCOMPARE(readingOf(MainForm->envelopeControls(), which), (SpinReading{8.5, 8.5}));
+        QCOMPARE(storedOf(MainForm->Document->envelope(), which), 8.5);
+        QCOMPARE(storedOf(MainForm->envelope(), which), 8.5);
     }
 
-    // The file holds millimetres: the three lengths shown in inches are converted, the two
-    // percentages never; the product is rounded once, from extended precision.
+    // The document holds millimetres: a length shown in inches is converted, the product rounded
+    // once, from extended precision.
     void storedLengths_data()
     {
         QTest::addColumn<double>("held");
         QTest::addColumn<bool>("inchMode");
         QTest::addColumn<double>("length");
-        QTest::addColumn<double>("percent");
-        QTest::newRow("millimetres") << 12.5 << false << 12.5 << 12.5;
-        QTest::newRow("0.59 in") << 0.59 << true << 0x1.df8d12018a43bp+3 << 0.59;
-        QTest::newRow("1 in") << 1.0 << true << 25.39995 << 1.0;
+        QTest::newRow("millimetres") << 12.5 << false << 12.5;
+        QTest::newRow("0.59 in") << 0.59 << true << 0x1.df8d12018a43bp+3;
+        QTest::newRow("1 in") << 1.0 << true << 25.39995;
         // Rounded twice (the double product) this would be 0x1.ed5cbe4de3b89p+11.
-        QTest::newRow("155.39 in") << 155.39 << true << 0x1.ed5cbe4de3b8ap+11 << 155.39;
-        QTest::newRow("zero") << 0.0 << true << 0.0 << 0.0;
+        QTest::newRow("155.39 in") << 155.39 << true << 0x1.ed5cbe4de3b8ap+11;
+        QTest::newRow("zero") << 0.0 << true << 0.0;
     }
     void storedLengths()
     {
         QFETCH(double, held);
         QFETCH(bool, inchMode);
         QFETCH(double, length);
-        QFETCH(double, percent);
-        EnvelopeControls c;
-        c.inchMode = inchMode;
-        // The shown numbers differ, so a reader of the wrong one fails.
-        c.margin = c.pictureMargin = c.pictureWidth = c.recipientAcross = c.recipientDown = {held + 1, held};
-        const TEnvelopeSettings s = SettingsFromControls(c, {QStringLiteral("A"), QString()});
-        QCOMPARE(s.margin, length);
-        QCOMPARE(s.pictureMargin, length);
-        QCOMPARE(s.pictureWidth, length);
-        QCOMPARE(s.recipientAcross, percent);
-        QCOMPARE(s.recipientDown, percent);
-        QCOMPARE(s.addresses, (QStringList{QStringLiteral("A"), QString()}));
-
-        // The renderer takes the shown numbers in the shown unit.
-        const EnvelopeValue e = EnvelopeToDraw(c);
-        QCOMPARE(e.margin, held + 1);
-        QCOMPARE(e.pictureGap, held + 1);
-        QCOMPARE(e.pictureWidth, held + 1);
-        QCOMPARE(e.recipientLeftPercent, held + 1);
-        QCOMPARE(e.recipientTopPercent, held + 1);
-        QCOMPARE(e.inchMode, inchMode);
+        QCOMPARE(TEnvelopeDocument::Millimetres(held, inchMode), length);
     }
 
-    // Everything else goes through unchanged, each to its own field.
-    void otherFieldsPassThrough()
+    // A cut file changes only the fields it held whole; the address list only when its section began.
+    void cutReadChangesOnlyWhatItHeld_data()
     {
-        EnvelopeControls c;
-        c.recipient = QStringLiteral("Empfänger");
-        c.sender = QStringLiteral("Absender");
-        c.pictureFile = QStringLiteral("bild.png");
-        c.infoLine = QStringLiteral("Info");
-        c.recipientFont.name = QStringLiteral("Liberation Serif");
-        c.senderFont.size = 9;
-        c.paperFormat = 24;
-        c.picturePosition = 0;
-        c.portrait = true;
-        c.keepListOpen = true;
-
-        const TEnvelopeSettings s = SettingsFromControls(c, {});
-        TEnvelopeSettings expected;
-        expected.recipient = c.recipient;
-        expected.sender = c.sender;
-        expected.pictureFile = c.pictureFile;
-        expected.infoLine = c.infoLine;
-        expected.recipientFont = c.recipientFont;
-        expected.senderFont = c.senderFont;
-        expected.paperFormat = 24;
-        expected.picturePosition = 0;
-        expected.portrait = true;
-        expected.keepListOpen = true;
-        QVERIFY(s == expected);
-
-        const EnvelopeValue e = EnvelopeToDraw(c);
-        QCOMPARE(e.recipient, c.recipient);
-        QCOMPARE(e.sender, c.sender);
-        QCOMPARE(e.pictureField, c.pictureFile);
-        QCOMPARE(e.infoLine, c.infoLine);
-        QCOMPARE(e.recipientFont, c.recipientFont);
-        QCOMPARE(e.senderFont, c.senderFont);
-        QCOMPARE(e.picturePosition, 0);
+        QTest::addColumn<int>("fieldsRead");
+        QTest::newRow("nothing") << 0;
+        QTest::newRow("up to the margin") << int(FieldMargin);
+        QTest::newRow("into the list") << int(FieldAddressCount);
+        QTest::newRow("whole") << int(FieldCount);
+    }
+    void cutReadChangesOnlyWhatItHeld()
+    {
+        QFETCH(int, fieldsRead);
+        TEnvelopeDocument document;
+        document.setAddresses({QStringLiteral("alt")});
+        TSettingsReadResult r;
+        r.values.recipient = QStringLiteral("neu");
+        r.values.margin = 7;
+        r.values.portrait = true;
+        r.values.addresses = {QStringLiteral("A")};
+        r.values.keepListOpen = true;
+        r.fieldsRead = fieldsRead;
+        QSignalSpy changed(&document, &TEnvelopeDocument::envelopeChanged);
+        document.apply(r);
+        QCOMPARE(document.envelope().recipient, fieldsRead >= FieldRecipient ? "neu" : "");
+        QCOMPARE(document.envelope().margin, fieldsRead >= FieldMargin ? 7.0 : 15.0);
+        QCOMPARE(document.envelope().portrait, fieldsRead >= FieldPortrait);
+        QCOMPARE(document.addresses(), QStringList{fieldsRead >= FieldAddressCount ? "A" : "alt"});
+        QCOMPARE(document.keepListOpen(), fieldsRead >= FieldKeepListOpen);
+        QCOMPARE(changed.count(), fieldsRead >= FieldRecipient ? 1 : 0);
     }
 
 private:
