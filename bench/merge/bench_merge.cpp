@@ -12,6 +12,7 @@
 #include "PrivateScheduler.h"
 #include "TestEnvironment.h"
 
+#include "core/PaperFormats.h"
 #include "core/sources/RecordSource.h"
 #include "print/OneJobTarget.h"
 #include "print/PaperSetup.h"
@@ -130,27 +131,37 @@ int main(int argc, char *argv[])
     // 1. One PDF file.
     const QString file = env.path(QStringLiteral("run.pdf"));
     std::vector<double> seconds;
+    std::vector<double> processor;
     for (int r = 0; r < rounds; ++r) {
         QFile::remove(file);
         TSourceRecords records(*list.source, TRunOptions{});
         QElapsedTimer clock;
         clock.start();
-        TPdfFileTarget target(
-                file, QStringLiteral("Plikato"), QPageSize(QPageSize::C6), QPageLayout::Landscape, &cache);
+        const double cpuBefore = ProcessorSeconds();
+        TPdfFileTarget target(file,
+                              QStringLiteral("Plikato"),
+                              PageSizeForPaperEntry(PaperFormatDefaultIndex, Printer()),
+                              QPageLayout::Landscape,
+                              &cache);
         const TMergeResult result = RunMerge(records, envelope, target, n);
         seconds.push_back(double(clock.nsecsElapsed()) / 1e9);
+        processor.push_back(ProcessorSeconds() - cpuBefore);
         if (result.end != TMergeEnd::Completed || result.printed != n) {
             std::fprintf(stderr, "the PDF run failed: %s\n", qPrintable(result.failureText));
             return 1;
         }
     }
     const double pdf = Median(seconds);
-    std::printf("one PDF: %d envelopes in %.3f s (median of %d), %.0f envelopes/s; file %.1f KiB; "
+    const double pdfCpu = Median(processor);
+    std::printf("one PDF: %d envelopes in %.3f s (median of %d), %.0f envelopes/s; processor %.3f s, "
+                "%.0f envelopes per processor second; file %.1f KiB; "
                 "picture decoded %d times; resident at start %.1f MiB, peak %.1f MiB\n",
                 n,
                 pdf,
                 rounds,
                 n / pdf,
+                pdfCpu,
+                n / pdfCpu,
                 QFileInfo(file).size() / 1024.0,
                 cache.loads(),
                 startKib / 1024.0,

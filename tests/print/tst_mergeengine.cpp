@@ -42,8 +42,8 @@ public:
     int waitBeforeEnvelope = -1; // the envelope (0-based) whose job finds the queue full
     int failAt = -1;
     bool failWithLogicError = false;
-    bool handsOver = false; // a whole-run job or file
-    int endRunError = 0;    // 1: the job is refused at the end, 2: cancelled while it waits there
+    bool handsOver = false;      // a whole-run job or file
+    bool cancelledAtEnd = false; // while the whole run waits there
 
     void beginRun(int total) override { log << QStringLiteral("begin %1").arg(total); }
     void printEnvelope(const EnvelopeValue &envelope) override
@@ -62,17 +62,8 @@ public:
     void endRun() override
     {
         log << QStringLiteral("end");
-        if (endRunError == 1)
-            throw EPrinterError(QStringLiteral("refused at the end"));
-        if (endRunError == 2)
+        if (cancelledAtEnd)
             throw EPrintCancelled();
-    }
-    void abortRun() override
-    {
-        if (handsOver)
-            log << QStringLiteral("abort");
-        else
-            TPrintTarget::abortRun();
     }
     bool handsOverAtEnd() const override { return handsOver; }
 };
@@ -230,63 +221,20 @@ private slots:
         QVERIFY(resume.said.isEmpty());
     }
 
-    // How the run ends when the target hands it over at the end (or per envelope) and that fails,
-    // is cancelled, or never comes: a whole-run target has then printed nothing and the run stops at
-    // its first record.
-    void handingOverAtTheEnd_data()
+    // A whole-run target cancelled while its job waits at the end has printed nothing; the run stops
+    // at its first record.
+    void cancelWhileTheWholeRunWaitsAtItsEnd()
     {
-        QTest::addColumn<bool>("handsOver");
-        QTest::addColumn<int>("endRunError");
-        QTest::addColumn<int>("cancelBefore");
-        QTest::addColumn<int>("failAt");
-        QTest::addColumn<TMergeEnd>("end");
-        QTest::addColumn<int>("printed");
-        QTest::addColumn<QString>("said");
-        QTest::addColumn<QString>("lastStep");
-        QTest::newRow("one job handed over")
-                << true << 0 << -1 << -1 << TMergeEnd::Completed << 3 << "completed"
-                << "end";
-        QTest::newRow("one job refused at the end")
-                << true << 1 << -1 << -1 << TMergeEnd::Failed << 0 << "stopped before 1 after 0"
-                << "end";
-        QTest::newRow("cancelled while the job waits")
-                << true << 2 << -1 << -1 << TMergeEnd::Cancelled << 0 << "stopped before 1 after 0"
-                << "end";
-        QTest::newRow("cancel before the third record drops the job")
-                << true << 0 << 2 << -1 << TMergeEnd::Cancelled << 0 << "stopped before 1 after 0"
-                << "abort";
-        QTest::newRow("a failed envelope drops the job")
-                << true << 0 << -1 << 1 << TMergeEnd::Failed << 0 << "stopped before 1 after 0"
-                << "abort";
-        QTest::newRow("one job per envelope, end fails")
-                << false << 1 << -1 << -1 << TMergeEnd::Failed << 3 << ""
-                << "end";
-        QTest::newRow("one job per envelope, cancel")
-                << false << 0 << 2 << -1 << TMergeEnd::Cancelled << 2 << "stopped before 3 after 2"
-                << "end";
-    }
-    void handingOverAtTheEnd()
-    {
-        QFETCH(bool, handsOver);
-        QFETCH(int, endRunError);
-        QFETCH(int, cancelBefore);
-        QFETCH(int, failAt);
-        Records records({QStringLiteral("A"), QStringLiteral("B"), QStringLiteral("C")});
+        Records records({QStringLiteral("A"), QStringLiteral("B")});
         FakeTarget target;
-        target.handsOver = handsOver;
-        target.endRunError = endRunError;
-        target.failAt = failAt;
-        Progress progress;
-        progress.cancelBefore = cancelBefore;
+        target.handsOver = true;
+        target.cancelledAtEnd = true;
         Resume resume;
-        const TMergeResult result = RunMerge(records, base(), target, 3, {nullptr, &progress, &resume});
-        QTEST(result.end, "end");
-        QTEST(result.printed, "printed");
-        QTEST(resume.said, "said");
-        QTEST(target.log.last(), "lastStep");
-        QCOMPARE(target.log.count(QStringLiteral("end")) + target.log.count(QStringLiteral("abort")), 1);
-        if (endRunError == 1)
-            QCOMPARE(result.failureText, QStringLiteral("refused at the end"));
+        const TMergeResult result = RunMerge(records, base(), target, 2, {nullptr, nullptr, &resume});
+        QCOMPARE(result.end, TMergeEnd::Cancelled);
+        QCOMPARE(result.printed, 0);
+        QCOMPARE(resume.said, QStringLiteral("stopped before 1 after 0"));
+        QCOMPARE(target.log, QStringList({"begin 2", "print A", "print B", "end"}));
     }
 
     // A run over a source: numbers after the header, the range, and blank fields with and without
@@ -333,6 +281,5 @@ private slots:
 };
 
 Q_DECLARE_METATYPE(TRunOptions)
-Q_DECLARE_METATYPE(TMergeEnd)
 QTEST_GUILESS_MAIN(TestMergeEngine)
 #include "tst_mergeengine.moc"
