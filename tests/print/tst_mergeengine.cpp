@@ -42,6 +42,8 @@ public:
     int waitBeforeEnvelope = -1; // the envelope (0-based) whose job finds the queue full
     int failAt = -1;
     bool failWithLogicError = false;
+    bool handsOver = false;      // a whole-run job or file
+    bool cancelledAtEnd = false; // while the whole run waits there
 
     void beginRun(int total) override { log << QStringLiteral("begin %1").arg(total); }
     void printEnvelope(const EnvelopeValue &envelope) override
@@ -57,7 +59,13 @@ public:
         log << QStringLiteral("print ") + envelope.recipient;
         printed << envelope;
     }
-    void endRun() override { log << QStringLiteral("end"); }
+    void endRun() override
+    {
+        log << QStringLiteral("end");
+        if (cancelledAtEnd)
+            throw EPrintCancelled();
+    }
+    bool handsOverAtEnd() const override { return handsOver; }
 };
 
 class FakeWaiter final : public TPrintWaiter
@@ -211,6 +219,22 @@ private slots:
                                  RunMerge(records, base(), target, 2, {nullptr, nullptr, &resume}));
         QCOMPARE(target.log, QStringList({"begin 2", "print A", "end"}));
         QVERIFY(resume.said.isEmpty());
+    }
+
+    // A whole-run target cancelled while its job waits at the end has printed nothing; the run stops
+    // at its first record.
+    void cancelWhileTheWholeRunWaitsAtItsEnd()
+    {
+        Records records({QStringLiteral("A"), QStringLiteral("B")});
+        FakeTarget target;
+        target.handsOver = true;
+        target.cancelledAtEnd = true;
+        Resume resume;
+        const TMergeResult result = RunMerge(records, base(), target, 2, {nullptr, nullptr, &resume});
+        QCOMPARE(result.end, TMergeEnd::Cancelled);
+        QCOMPARE(result.printed, 0);
+        QCOMPARE(resume.said, QStringLiteral("stopped before 1 after 0"));
+        QCOMPARE(target.log, QStringList({"begin 2", "print A", "print B", "end"}));
     }
 
     // A run over a source: numbers after the header, the range, and blank fields with and without
