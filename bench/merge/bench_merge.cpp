@@ -124,7 +124,7 @@ int main(int argc, char *argv[])
     EnvelopeValue envelope;
     envelope.sender = QStringLiteral("Velmora GmbH\r\nPostfach 12 34\r\n10115 Berlin");
     envelope.infoLine = QStringLiteral("Einschreiben");
-    envelope.pictureField = makeLogo(env.path());
+    envelope.pictureFile = makeLogo(env.path());
     envelope.picturePosition = 1;
     PictureCache cache;
 
