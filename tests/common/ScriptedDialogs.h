@@ -36,7 +36,8 @@ public:
     QQueue<std::function<bool(TFontRec &)>> fontAnswers; // edits the font, returns accepted
     QQueue<std::function<bool(TPrinter &)>> printerAnswers;
     QQueue<std::function<int(QDialog *)>> modalAnswers; // runs while the dialog is "open"
-    QQueue<TRunAnswer> runAnswers;                      // empty: OK, first line not a header
+    QQueue<TRunAnswer> runAnswers;                      // empty: OK, first line not a header,
+                                                        // whole source, one job per envelope
 
     QList<Message> messages;
     QList<FileRequest> fileRequests;
@@ -106,7 +107,11 @@ public:
     TRunAnswer confirmRun(QWidget *, const TRunQuestion &question) override
     {
         runQuestions.append(question);
-        return runAnswers.isEmpty() ? TRunAnswer{true, false} : runAnswers.dequeue();
+        TRunAnswer answer = runAnswers.isEmpty() ? TRunAnswer{true, false} : runAnswers.dequeue();
+        // A queued {accepted, header} answer: the options carry the header choice as the box's do.
+        answer.options.firstLineIsHeader = answer.options.firstLineIsHeader || answer.firstLineIsHeader;
+        answer.firstLineIsHeader = answer.options.firstLineIsHeader;
+        return answer;
     }
 };
 
