@@ -2,8 +2,8 @@
 
 #include "app/Preview.h"
 #include "core/PaperFormats.h"
-#include "print/PrinterCalibration.h"
 #include "print/Printer.h"
+#include "print/PrinterCalibration.h"
 #include "render/EnvelopePicture.h"
 #include "render/RecordEnvelope.h"
 
@@ -73,20 +73,16 @@ int TRecordPreview::zoom() const
 {
     if (m_page.pageWidth <= 0 || m_page.pageHeight <= 0 || m_page.printerDpi <= 0)
         return MinZoom;
-    return WholeSheetZoom(m_page.pageWidth,
-                          m_page.pageHeight,
-                          logicalDpiX(),
-                          m_page.printerDpi,
-                          size(),
-                          MinZoom,
-                          MaxZoom);
+    return WholeSheetZoom(
+            m_page.pageWidth, m_page.pageHeight, logicalDpiX(), m_page.printerDpi, size(), MinZoom, MaxZoom);
 }
 
 QRect TRecordPreview::sheetRect() const
 {
     if (m_page.pageWidth <= 0 || m_page.pageHeight <= 0 || m_page.printerDpi <= 0)
         return {};
-    const QSize sheet = SheetSize(m_page.pageWidth, m_page.pageHeight, logicalDpiX(), m_page.printerDpi, zoom());
+    const QSize sheet
+            = SheetSize(m_page.pageWidth, m_page.pageHeight, logicalDpiX(), m_page.printerDpi, zoom());
     const QSize box = PreviewBoxSize(sheet);
     // Centred; a sheet larger than the widget (at the least zoom) starts at the band.
     const int x = qMax(0, (width() - box.width()) / 2) + PreviewBand;
@@ -97,13 +93,15 @@ QRect TRecordPreview::sheetRect() const
 QSize TRecordPreview::sizeHint() const
 {
     const int z = zoomForWidth(m_page, logicalDpiX(), fontMetrics().averageCharWidth() * 48);
-    return PreviewBoxSize(SheetSize(m_page.pageWidth, m_page.pageHeight, logicalDpiX(), m_page.printerDpi, z));
+    return PreviewBoxSize(
+            SheetSize(m_page.pageWidth, m_page.pageHeight, logicalDpiX(), m_page.printerDpi, z));
 }
 
 QSize TRecordPreview::minimumSizeHint() const
 {
     const int z = zoomForWidth(m_page, logicalDpiX(), fontMetrics().averageCharWidth() * 24);
-    return PreviewBoxSize(SheetSize(m_page.pageWidth, m_page.pageHeight, logicalDpiX(), m_page.printerDpi, z));
+    return PreviewBoxSize(
+            SheetSize(m_page.pageWidth, m_page.pageHeight, logicalDpiX(), m_page.printerDpi, z));
 }
 
 void TRecordPreview::paintEvent(QPaintEvent *event)

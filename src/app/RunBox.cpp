@@ -185,7 +185,8 @@ void TRunBox::buildWithSource()
     };
     if (source.format() == sources::SourceFormat::Csv) {
         m_separator = choice("RunBoxSeparator", TranslateText(QStringLiteral("Trennzeichen:")));
-        m_separator->addItem(TranslateText(QStringLiteral("Semikolon")), int(sources::CsvSeparator::Semicolon));
+        m_separator->addItem(TranslateText(QStringLiteral("Semikolon")),
+                             int(sources::CsvSeparator::Semicolon));
         m_separator->addItem(TranslateText(QStringLiteral("Komma")), int(sources::CsvSeparator::Comma));
         m_separator->addItem(TranslateText(QStringLiteral("Tabulator")), int(sources::CsvSeparator::Tab));
         m_separator->setCurrentIndex(m_separator->findData(int(source.separator())));
@@ -278,12 +279,14 @@ void TRunBox::buildWithSource()
         auto *column = new QVBoxLayout(group);
         m_destination = new QButtonGroup(this);
         const std::pair<TRunDestination, QString> destinations[]
-                = {{TRunDestination::JobPerEnvelope, TranslateText(QStringLiteral("Jeder Umschlag ein Druckauftrag"))},
+                = {{TRunDestination::JobPerEnvelope,
+                    TranslateText(QStringLiteral("Jeder Umschlag ein Druckauftrag"))},
                    {TRunDestination::OneJob, TranslateText(QStringLiteral("Als ein Druckauftrag"))},
                    {TRunDestination::PdfFile, TranslateText(QStringLiteral("In eine PDF-Datei"))}};
         for (const auto &[destination, label] : destinations) {
             auto *radio = new QRadioButton(label, group);
-            radio->setObjectName(QStringLiteral("RunBoxDestination") + QLatin1String(destinationName(destination)));
+            radio->setObjectName(QStringLiteral("RunBoxDestination")
+                                 + QLatin1String(destinationName(destination)));
             m_destination->addButton(radio, int(destination));
             column->addWidget(radio);
             labelled << radio;
@@ -406,6 +409,7 @@ void TRunBox::sourceChanged()
     // Record numbers mean other records now: the whole source again.
     m_adjusting = true;
     m_from->setValue(1);
+    m_number->setValue(1);
     m_to->setMaximum(std::numeric_limits<int>::max());
     m_to->setValue(std::numeric_limits<int>::max());
     m_adjusting = false;
@@ -428,7 +432,8 @@ void TRunBox::rangesChanged()
     const QString of = TranslateText(QStringLiteral("Datensatz %1 von %2"));
     const qsizetype at = of.indexOf(QStringLiteral("%1"));
     m_number->setPrefix(at < 0 ? QString() : of.left(at));
-    m_number->setSuffix(at < 0 ? QString() : of.mid(at + 2).replace(QStringLiteral("%2"), QString::number(records)));
+    m_number->setSuffix(at < 0 ? QString()
+                               : of.mid(at + 2).replace(QStringLiteral("%2"), QString::number(records)));
     m_adjusting = false;
     showCounts();
     redraw();
@@ -517,7 +522,8 @@ void TRunBox::restoreChoices()
     m_skip->setChecked(store->value(QLatin1String(SkipKey), false).toBool());
     if (m_destination) {
         const QString stored = store->value(QLatin1String(DestinationKey)).toString();
-        for (TRunDestination d : {TRunDestination::JobPerEnvelope, TRunDestination::OneJob, TRunDestination::PdfFile})
+        for (TRunDestination d :
+             {TRunDestination::JobPerEnvelope, TRunDestination::OneJob, TRunDestination::PdfFile})
             if (stored == QLatin1String(destinationName(d)))
                 m_destination->button(int(d))->setChecked(true);
     }

@@ -53,6 +53,20 @@ struct TRunQuestion
 
 struct TRunAnswer
 {
+    TRunAnswer() = default;
+    // {accepted, header}: the whole source, one job per envelope.
+    TRunAnswer(bool accepted_,
+               bool firstLineIsHeader_,
+               TRunOptions options_ = {},
+               TRunDestination destination_ = TRunDestination::JobPerEnvelope)
+        : accepted(accepted_)
+        , firstLineIsHeader(firstLineIsHeader_ || options_.firstLineIsHeader)
+        , options(options_)
+        , destination(destination_)
+    {
+        options.firstLineIsHeader = firstLineIsHeader;
+    }
+
     bool accepted = false;
     bool firstLineIsHeader = false; // the same as options.firstLineIsHeader
     TRunOptions options;

@@ -107,11 +107,7 @@ public:
     TRunAnswer confirmRun(QWidget *, const TRunQuestion &question) override
     {
         runQuestions.append(question);
-        TRunAnswer answer = runAnswers.isEmpty() ? TRunAnswer{true, false} : runAnswers.dequeue();
-        // A queued {accepted, header} answer: the options carry the header choice as the box's do.
-        answer.options.firstLineIsHeader = answer.options.firstLineIsHeader || answer.firstLineIsHeader;
-        answer.firstLineIsHeader = answer.options.firstLineIsHeader;
-        return answer;
+        return runAnswers.isEmpty() ? TRunAnswer{true, false} : runAnswers.dequeue();
     }
 };
 
