@@ -355,6 +355,23 @@ void TRunBox::buildWithSource()
     layout->addLayout(top, 1);
     layout->addWidget(buttons);
     assignMnemonics(labelled);
+    // Tab goes down the choices, then through the stepping, then to the buttons.
+    QList<QWidget *> chain;
+    for (QWidget *w : {static_cast<QWidget *>(m_separator),
+                       static_cast<QWidget *>(m_sheet),
+                       static_cast<QWidget *>(m_address),
+                       static_cast<QWidget *>(m_header),
+                       static_cast<QWidget *>(m_skip),
+                       static_cast<QWidget *>(m_from),
+                       static_cast<QWidget *>(m_to)})
+        if (w)
+            chain << w;
+    if (m_destination)
+        for (QAbstractButton *b : m_destination->buttons())
+            chain << b;
+    chain << m_previous << m_number << m_next << m_ok << buttons->button(QDialogButtonBox::Cancel);
+    for (qsizetype i = 1; i < chain.size(); ++i)
+        setTabOrder(chain[i - 1], chain[i]);
 
     restoreChoices();
     connect(m_header, &QCheckBox::toggled, this, &TRunBox::rangesChanged);
