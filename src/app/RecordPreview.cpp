@@ -18,8 +18,8 @@ namespace {
 constexpr int MinZoom = 5;
 constexpr int MaxZoom = 100;
 
-// The zoom at which the sheet is about `chars` average characters wide: the preview grows with the
-// interface's font rather than with a fixed pixel size.
+// The zoom at which the sheet is about width pixels wide. Callers give widths in average characters,
+// so the preview grows with the interface's font rather than with a fixed pixel size.
 int zoomForWidth(const TPreviewPage &page, int dpi, int width)
 {
     if (page.pageWidth <= 0 || page.printerDpi <= 0)
