@@ -36,7 +36,8 @@ public:
     QQueue<std::function<bool(TFontRec &)>> fontAnswers; // edits the font, returns accepted
     QQueue<std::function<bool(TPrinter &)>> printerAnswers;
     QQueue<std::function<int(QDialog *)>> modalAnswers; // runs while the dialog is "open"
-    QQueue<TRunAnswer> runAnswers;                      // empty: OK, first line not a header
+    QQueue<TRunAnswer> runAnswers;                      // empty: OK, first line not a header,
+                                                        // whole source, one job per envelope
 
     QList<Message> messages;
     QList<FileRequest> fileRequests;
