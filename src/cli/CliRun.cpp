@@ -67,11 +67,6 @@ void tell(const QString &text)
     std::fflush(stderr);
 }
 
-QString tr(const char16_t *german)
-{
-    return TranslateText(QString::fromUtf16(german));
-}
-
 // Sleeps ms in short slices, ending early when a signal came; false then.
 bool sleepUnlessInterrupted(int ms)
 {
@@ -93,7 +88,7 @@ public:
     bool waitForPrinter(int pauseMs) override
     {
         if (!m_sinceLine.isValid() || m_sinceLine.elapsed() >= 10000) {
-            tell(tr(u"Warte auf den Drucker …"));
+            tell(TranslateText(QStringLiteral("Warte auf den Drucker …")));
             m_sinceLine.start();
         }
         return sleepUnlessInterrupted(pauseMs);
@@ -130,9 +125,11 @@ public:
         ++m_printed;
         if (m_terminal && (m_sinceUpdate.elapsed() >= 250 || m_printed == m_total)) {
             m_sinceUpdate.restart();
-            const QByteArray line
-                    = (QLatin1Char('\r') + tr(u"%1 von %2 Umschlägen gedruckt").arg(m_printed).arg(m_total))
-                              .toLocal8Bit();
+            const QByteArray line = (QLatin1Char('\r')
+                                     + TranslateText(QStringLiteral("%1 von %2 Umschlägen gedruckt"))
+                                               .arg(m_printed)
+                                               .arg(m_total))
+                                            .toLocal8Bit();
             std::fwrite(line.constData(), 1, size_t(line.size()), stderr);
             std::fflush(stderr);
             m_shown = true;
@@ -210,13 +207,18 @@ std::optional<CliFailure> readDocument(const QString &path, TEnvelopeSettings &s
     QFile file(path);
     if (QFileInfo(path).isDir() || !file.open(QIODevice::ReadOnly))
         return CliFailure{TExitCode::Unreadable,
-                          tr(u"„%1“ kann nicht gelesen werden: %2").arg(name, file.errorString())};
+                          TranslateText(QStringLiteral("„%1“ kann nicht gelesen werden: %2"))
+                                  .arg(name, file.errorString())};
     const TSettingsReadResult r = ReadSettingsFile(file);
     // A cut document would print with the defaults in place of what was cut off.
     if (r.error)
-        return CliFailure{TExitCode::Unreadable,
-                          tr(u"„%1“ ist beschädigt oder unvollständig und kann nicht gelesen werden.").arg(name)
-                                  + QLatin1Char(' ') + *r.error};
+        return CliFailure{
+                TExitCode::Unreadable,
+                TranslateText(
+                        QStringLiteral(
+                                "„%1“ ist beschädigt oder unvollständig und kann nicht gelesen werden."))
+                                .arg(name)
+                        + QLatin1Char(' ') + *r.error};
     settings = r.values;
     return std::nullopt;
 }
@@ -235,7 +237,7 @@ std::optional<CliFailure> openAddresses(const TCliOptions &o, std::unique_ptr<so
         const int index = int(sheets.indexOf(o.sheet));
         if (index < 0)
             return CliFailure{TExitCode::Usage,
-                              tr(u"„%1“ hat kein Tabellenblatt „%2“. Vorhanden: %3")
+                              TranslateText(QStringLiteral("„%1“ hat kein Tabellenblatt „%2“. Vorhanden: %3"))
                                       .arg(name, o.sheet, sheets.join(QStringLiteral(", ")))};
         const sources::SourceError e = source->selectSheet(index);
         if (e)
@@ -252,7 +254,7 @@ std::optional<CliFailure> choosePrinter(const TCliOptions &o, TPrinter &printer,
     if (o.printer) {
         if (!o.printer->isEmpty() && QPrinterInfo::printerInfo(*o.printer).isNull())
             return CliFailure{TExitCode::PrinterRefused,
-                              tr(u"Es gibt keinen Drucker „%1“.").arg(*o.printer)};
+                              TranslateText(QStringLiteral("Es gibt keinen Drucker „%1“.")).arg(*o.printer)};
         printer.selectPrinter(*o.printer);
     }
     // Also reads the printer's own set-up (calibration) for the chosen printer.
@@ -277,11 +279,20 @@ void tellOutput(const TCliOptions &o, TPrinter &printer, int printed)
     if (printed == 0)
         return;
     if (o.output == TOutputKind::PdfFile)
-        tell(tr(u"Gedruckt in die PDF-Datei \"%1\".").arg(QFileInfo(o.pdfFile).absoluteFilePath()));
+        tell(TranslateText(QStringLiteral("Gedruckt in die PDF-Datei \"%1\"."))
+                     .arg(QFileInfo(o.pdfFile).absoluteFilePath()));
     else if (printer.isBuiltInPdfPrinter())
-        tell(tr(u"%1 Umschläge gedruckt in PDF-Dateien im Ordner \"%2\".")
+        tell(TranslateText(QStringLiteral("%1 Umschläge gedruckt in PDF-Dateien im Ordner \"%2\"."))
                      .arg(printed)
                      .arg(QDir::toNativeSeparators(TPrinter::pdfOutputFolder())));
+}
+
+// Standard error carries the run's own messages: Qt's warnings about the session (no runtime folder,
+// no display) mean nothing to a script. Critical and fatal messages still pass.
+void quietQtMessages(QtMsgType type, const QMessageLogContext &, const QString &message)
+{
+    if (type == QtCriticalMsg || type == QtFatalMsg)
+        tell(message);
 }
 
 void installQtTranslation(int language)
@@ -366,14 +377,16 @@ TExitCode RunPrint(const TCliOptions &o)
                 place.reset();
             }
             if (place)
-                tell(tr(u"Fortsetzung bei Datensatz %1, „%2“ (%3 von %4 Umschlägen waren gedruckt).")
+                tell(TranslateText(QStringLiteral("Fortsetzung bei Datensatz %1, „%2“ (%3 von %4 Umschlägen "
+                                                  "waren gedruckt)."))
                              .arg(place->nextLine)
                              .arg(place->firstAddressLine)
                              .arg(place->printed)
                              .arg(place->total));
             else
-                tell(tr(u"Für „%1“ ist kein unterbrochener Druck gespeichert; der Druck beginnt bei "
-                        u"Datensatz %2.")
+                tell(TranslateText(QStringLiteral("Für „%1“ ist kein unterbrochener Druck gespeichert; der "
+                                                  "Druck beginnt bei "
+                                                  "Datensatz %2."))
                              .arg(QFileInfo(o.addresses).fileName())
                              .arg(run.from));
         }
@@ -384,7 +397,8 @@ TExitCode RunPrint(const TCliOptions &o)
         const qsizetype count = CountRunRecords(*source, run);
         total = place ? place->total : int(count);
         if (count == 0) {
-            tell(tr(u"Im gewählten Bereich ist keine Adresse; es wurde nichts gedruckt."));
+            tell(TranslateText(
+                    QStringLiteral("Im gewählten Bereich ist keine Adresse; es wurde nichts gedruckt.")));
             return TExitCode::Printed;
         }
         records = std::make_unique<TSourceRecords>(*source, run);
@@ -407,27 +421,36 @@ TExitCode RunPrint(const TCliOptions &o)
             resumeStore.forget(identity);
         return TExitCode::Printed;
     }
-    const CliFailure failure = result.end == TMergeEnd::Failed
-                                       ? failureOf(result.failure)
-                                       : CliFailure{TExitCode::Interrupted, tr(u"Der Druck wurde abgebrochen.")};
+    const CliFailure failure
+            = result.end == TMergeEnd::Failed
+                      ? failureOf(result.failure)
+                      : CliFailure{TExitCode::Interrupted,
+                                   TranslateText(QStringLiteral("Der Druck wurde abgebrochen."))};
     QString text = failure.text;
     if (!source) {
         text += QLatin1Char('\n')
-                + tr(u"Der Druck wurde nach %1 von %2 Umschlägen beendet.").arg(result.printed).arg(total);
+                + TranslateText(QStringLiteral("Der Druck wurde nach %1 von %2 Umschlägen beendet."))
+                          .arg(result.printed)
+                          .arg(total);
         tell(text);
         return failure.code;
     }
     text += QLatin1Char('\n')
-            + tr(u"Der Seriendruck wurde nach %1 von %2 Umschlägen beendet.")
+            + TranslateText(QStringLiteral("Der Seriendruck wurde nach %1 von %2 Umschlägen beendet."))
                       .arg(printedBefore + result.printed)
                       .arg(total);
     if (stopped.next()) {
         const TMergeRecord &next = *stopped.next();
-        text += QLatin1Char('\n') + tr(u"Nächster Datensatz: Zeile %1, „%2“.").arg(next.number).arg(next.firstLine);
+        text += QLatin1Char('\n')
+                + TranslateText(QStringLiteral("Nächster Datensatz: Zeile %1, „%2“."))
+                          .arg(next.number)
+                          .arg(next.firstLine);
         const QString notKept = resumeStore.save(
                 identity, TResumePlace{next.number, printedBefore + result.printed, total, next.firstLine});
         text += QLatin1Char('\n')
-                + (notKept.isEmpty() ? tr(u"Mit --resume geht der Druck dort weiter.") : notKept);
+                + (notKept.isEmpty()
+                           ? TranslateText(QStringLiteral("Mit --resume geht der Druck dort weiter."))
+                           : notKept);
     }
     tell(text);
     return failure.code;
@@ -437,6 +460,7 @@ int RunCommandLineProgram(int argc, char *argv[])
 {
     // No window is opened: the run needs no display, and one that is there is not used.
     qputenv("QT_QPA_PLATFORM", "offscreen");
+    qInstallMessageHandler(quietQtMessages);
     QGuiApplication app(argc, argv);
     QCoreApplication::setOrganizationName(QStringLiteral("Velmora"));
     QCoreApplication::setApplicationName(QStringLiteral("kuvertino"));
@@ -454,7 +478,10 @@ int RunCommandLineProgram(int argc, char *argv[])
     const TCliParse parsed = ParseCommandLine(QCoreApplication::arguments());
     if (!parsed.options) {
         const QByteArray bytes = parsed.text.toLocal8Bit();
-        std::fwrite(bytes.constData(), 1, size_t(bytes.size()), parsed.exit == TExitCode::Printed ? stdout : stderr);
+        std::fwrite(bytes.constData(),
+                    1,
+                    size_t(bytes.size()),
+                    parsed.exit == TExitCode::Printed ? stdout : stderr);
         if (parsed.exit != TExitCode::Printed)
             std::fputc('\n', stderr);
         return int(parsed.exit);

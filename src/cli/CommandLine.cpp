@@ -7,11 +7,6 @@
 
 namespace {
 
-QString tr(const char16_t *german)
-{
-    return TranslateText(QString::fromUtf16(german));
-}
-
 // Every option of the command line, as the parser and the dispatch in main both know them.
 const char *const LongOptions[] = {"print",
                                    "addresses",
@@ -31,12 +26,15 @@ const char *const LongOptions[] = {"print",
 
 QString exitCodesText()
 {
-    return tr(u"Rückgabewerte:") + QLatin1Char('\n') + QStringLiteral("  0  ")
-           + tr(u"alles wurde gedruckt") + QLatin1Char('\n') + QStringLiteral("  1  ")
-           + tr(u"falscher Aufruf") + QLatin1Char('\n') + QStringLiteral("  2  ")
-           + tr(u"eine Datei konnte nicht gelesen werden") + QLatin1Char('\n') + QStringLiteral("  3  ")
-           + tr(u"der Drucker hat abgelehnt") + QLatin1Char('\n') + QStringLiteral("  4  ")
-           + tr(u"der Druck wurde unterbrochen (SIGINT oder SIGTERM); --resume setzt ihn fort")
+    return TranslateText(QStringLiteral("Rückgabewerte:")) + QLatin1Char('\n') + QStringLiteral("  0  ")
+           + TranslateText(QStringLiteral("alles wurde gedruckt")) + QLatin1Char('\n')
+           + QStringLiteral("  1  ") + TranslateText(QStringLiteral("falscher Aufruf")) + QLatin1Char('\n')
+           + QStringLiteral("  2  ") + TranslateText(QStringLiteral("eine Datei konnte nicht gelesen werden"))
+           + QLatin1Char('\n') + QStringLiteral("  3  ")
+           + TranslateText(QStringLiteral("der Drucker hat abgelehnt")) + QLatin1Char('\n')
+           + QStringLiteral("  4  ")
+           + TranslateText(QStringLiteral(
+                   "der Druck wurde unterbrochen (SIGINT oder SIGTERM); --resume setzt ihn fort"))
            + QLatin1Char('\n');
 }
 
@@ -44,7 +42,7 @@ TCliParse usage(const QString &text)
 {
     TCliParse p;
     p.exit = TExitCode::Usage;
-    p.text = text + QLatin1Char('\n') + tr(u"Mehr mit „kuvertino --help“.");
+    p.text = text + QLatin1Char('\n') + TranslateText(QStringLiteral("Mehr mit „kuvertino --help“."));
     return p;
 }
 
@@ -99,45 +97,67 @@ bool ParseRange(const QString &text, TRunOptions &run)
 TCliParse ParseCommandLine(const QStringList &arguments)
 {
     QCommandLineParser parser;
-    parser.setApplicationDescription(tr(u"Druckt Briefumschläge mit dem Entwurf eines Kuvertino-Dokuments, "
-                                        u"ohne Fenster."));
-    const QCommandLineOption print(QStringLiteral("print"),
-                                   tr(u"Druckt mit dem Entwurf aus dem Dokument <Dokument.kvt>."),
-                                   tr(u"Dokument.kvt"));
+    parser.setApplicationDescription(
+            TranslateText(QStringLiteral("Druckt Briefumschläge mit dem Entwurf eines Kuvertino-Dokuments, "
+                                         "ohne Fenster.")));
+    const QCommandLineOption print(
+            QStringLiteral("print"),
+            TranslateText(QStringLiteral("Druckt mit dem Entwurf aus dem Dokument <Dokument.kvt>.")),
+            TranslateText(QStringLiteral("Dokument.kvt")));
     const QCommandLineOption addresses(
             QStringLiteral("addresses"),
-            tr(u"Ein Umschlag je Adresse der Datei (CSV, .ods, .xlsx, .vcf). Ohne sie wird der "
-               u"Empfänger des Dokuments gedruckt."),
-            tr(u"Datei"));
-    const QCommandLineOption header(QStringLiteral("header"), tr(u"Die erste Zeile ist eine Überschrift."));
+            TranslateText(QStringLiteral(
+                    "Ein Umschlag je Adresse der Datei (CSV, .ods, .xlsx, .vcf). Ohne sie wird der "
+                    "Empfänger des Dokuments gedruckt.")),
+            TranslateText(QStringLiteral("Adressdatei")));
+    const QCommandLineOption header(QStringLiteral("header"),
+                                    TranslateText(QStringLiteral("Die erste Zeile ist eine Überschrift.")));
     const QCommandLineOption skipEmpty(QStringLiteral("skip-empty-lines"),
-                                       tr(u"Leere Felder ergeben keine Zeile."));
-    const QCommandLineOption range(QStringLiteral("range"),
-                                   tr(u"Nur die Datensätze VON bis BIS (ab 1 gezählt; ohne BIS bis zum "
-                                      u"letzten)."),
-                                   tr(u"VON-BIS"));
-    const QCommandLineOption sheet(QStringLiteral("sheet"),
-                                   tr(u"Das Tabellenblatt dieses Namens (.ods, .xlsx)."),
-                                   tr(u"Name"));
-    const QCommandLineOption separator(QStringLiteral("separator"),
-                                       tr(u"Das Trennzeichen einer CSV-Datei: ';', ',' oder tab."),
-                                       tr(u"Zeichen"));
-    const QCommandLineOption printer(QStringLiteral("printer"),
-                                     tr(u"Der Drucker (Vorgabe: der Standarddrucker des Systems, ohne "
-                                        u"Drucker der eingebaute PDF-Drucker)."),
-                                     tr(u"Name"));
-    const QCommandLineOption oneJob(QStringLiteral("one-job"),
-                                    tr(u"Alle Umschläge in einem Druckauftrag, eine Seite je Umschlag."));
-    const QCommandLineOption pdf(QStringLiteral("pdf"),
-                                 tr(u"Alle Umschläge in eine PDF-Datei statt zum Drucker."),
-                                 tr(u"Ausgabe.pdf"));
-    const QCommandLineOption copies(QStringLiteral("copies"),
-                                    tr(u"So viele Umschläge des Empfängers (nur ohne --addresses)."),
-                                    tr(u"Anzahl"));
-    const QCommandLineOption resume(QStringLiteral("resume"),
-                                    tr(u"Setzt einen unterbrochenen Druck derselben Adressdatei fort."));
-    parser.addOptions(
-            {print, addresses, header, skipEmpty, range, sheet, separator, printer, oneJob, pdf, copies, resume});
+                                       TranslateText(QStringLiteral("Leere Felder ergeben keine Zeile.")));
+    const QCommandLineOption range(
+            QStringLiteral("range"),
+            TranslateText(QStringLiteral("Nur die Datensätze VON bis BIS (ab 1 gezählt; ohne BIS bis zum "
+                                         "letzten).")),
+            TranslateText(QStringLiteral("VON-BIS")));
+    const QCommandLineOption sheet(
+            QStringLiteral("sheet"),
+            TranslateText(QStringLiteral("Das Tabellenblatt dieses Namens (.ods, .xlsx).")),
+            TranslateText(QStringLiteral("Name")));
+    const QCommandLineOption separator(
+            QStringLiteral("separator"),
+            TranslateText(QStringLiteral("Das Trennzeichen einer CSV-Datei: ';', ',' oder tab.")),
+            TranslateText(QStringLiteral("Zeichen")));
+    const QCommandLineOption printer(
+            QStringLiteral("printer"),
+            TranslateText(QStringLiteral("Der Drucker (Vorgabe: der Standarddrucker des Systems, ohne "
+                                         "Drucker der eingebaute PDF-Drucker).")),
+            TranslateText(QStringLiteral("Name")));
+    const QCommandLineOption oneJob(
+            QStringLiteral("one-job"),
+            TranslateText(QStringLiteral("Alle Umschläge in einem Druckauftrag, eine Seite je Umschlag.")));
+    const QCommandLineOption pdf(
+            QStringLiteral("pdf"),
+            TranslateText(QStringLiteral("Alle Umschläge in eine PDF-Datei statt zum Drucker.")),
+            TranslateText(QStringLiteral("Ausgabe.pdf")));
+    const QCommandLineOption copies(
+            QStringLiteral("copies"),
+            TranslateText(QStringLiteral("So viele Umschläge des Empfängers (nur ohne --addresses).")),
+            TranslateText(QStringLiteral("Anzahl")));
+    const QCommandLineOption resume(
+            QStringLiteral("resume"),
+            TranslateText(QStringLiteral("Setzt einen unterbrochenen Druck derselben Adressdatei fort.")));
+    parser.addOptions({print,
+                       addresses,
+                       header,
+                       skipEmpty,
+                       range,
+                       sheet,
+                       separator,
+                       printer,
+                       oneJob,
+                       pdf,
+                       copies,
+                       resume});
     const QCommandLineOption help = parser.addHelpOption();
     const QCommandLineOption version = parser.addVersionOption();
 
@@ -154,13 +174,16 @@ TCliParse ParseCommandLine(const QStringList &arguments)
         return p;
     }
     if (!parser.isSet(print))
-        return usage(tr(u"Es fehlt --print mit dem Dokument."));
+        return usage(TranslateText(QStringLiteral("Es fehlt --print mit dem Dokument.")));
     if (!parser.positionalArguments().isEmpty())
-        return usage(tr(u"Unerwartetes Argument „%1“.").arg(parser.positionalArguments().first()));
+        return usage(TranslateText(QStringLiteral("Unerwartetes Argument „%1“."))
+                             .arg(parser.positionalArguments().first()));
     // A value given twice would silently drop one of them.
-    for (const QCommandLineOption *o : {&print, &addresses, &range, &sheet, &separator, &printer, &pdf, &copies})
+    for (const QCommandLineOption *o :
+         {&print, &addresses, &range, &sheet, &separator, &printer, &pdf, &copies})
         if (parser.values(*o).size() > 1)
-            return usage(tr(u"Die Option --%1 ist mehrfach angegeben.").arg(o->names().first()));
+            return usage(TranslateText(QStringLiteral("Die Option --%1 ist mehrfach angegeben."))
+                                 .arg(o->names().first()));
 
     TCliOptions o;
     o.document = parser.value(print);
@@ -170,44 +193,48 @@ TCliParse ParseCommandLine(const QStringList &arguments)
     o.sheet = parser.value(sheet);
     o.resume = parser.isSet(resume);
     if (o.document.isEmpty())
-        return usage(tr(u"Es fehlt --print mit dem Dokument."));
+        return usage(TranslateText(QStringLiteral("Es fehlt --print mit dem Dokument.")));
     if (parser.isSet(range) && !ParseRange(parser.value(range), o.run))
-        return usage(tr(u"Ungültiger Bereich „%1“: erwartet VON-BIS, etwa 5-20.").arg(parser.value(range)));
+        return usage(TranslateText(QStringLiteral("Ungültiger Bereich „%1“: erwartet VON-BIS, etwa 5-20."))
+                             .arg(parser.value(range)));
     if (parser.isSet(separator)) {
         o.separator = separatorFrom(parser.value(separator));
         if (!o.separator)
-            return usage(tr(u"Ungültiges Trennzeichen „%1“: erwartet ';', ',' oder tab.")
-                                 .arg(parser.value(separator)));
+            return usage(
+                    TranslateText(QStringLiteral("Ungültiges Trennzeichen „%1“: erwartet ';', ',' oder tab."))
+                            .arg(parser.value(separator)));
     }
     if (parser.isSet(printer))
         o.printer = parser.value(printer);
     if (parser.isSet(oneJob) && parser.isSet(pdf))
-        return usage(tr(u"--one-job und --pdf schließen einander aus."));
+        return usage(TranslateText(QStringLiteral("--one-job und --pdf schließen einander aus.")));
     if (parser.isSet(printer) && parser.isSet(pdf))
-        return usage(tr(u"--printer und --pdf schließen einander aus."));
+        return usage(TranslateText(QStringLiteral("--printer und --pdf schließen einander aus.")));
     if (parser.isSet(oneJob))
         o.output = TOutputKind::OneJob;
     if (parser.isSet(pdf)) {
         o.output = TOutputKind::PdfFile;
         o.pdfFile = parser.value(pdf);
         if (o.pdfFile.isEmpty())
-            return usage(tr(u"Es fehlt der Name der PDF-Datei."));
+            return usage(TranslateText(QStringLiteral("Es fehlt der Name der PDF-Datei.")));
     }
     const bool withAddresses = parser.isSet(addresses);
     if (withAddresses && o.addresses.isEmpty())
-        return usage(tr(u"Es fehlt der Name der Adressdatei."));
+        return usage(TranslateText(QStringLiteral("Es fehlt der Name der Adressdatei.")));
     if (parser.isSet(copies)) {
         if (withAddresses)
-            return usage(tr(u"--copies gilt nur ohne --addresses."));
+            return usage(TranslateText(QStringLiteral("--copies gilt nur ohne --addresses.")));
         bool ok = false;
         o.copies = parser.value(copies).trimmed().toInt(&ok);
         if (!ok || o.copies < 1 || o.copies > 10000)
-            return usage(tr(u"Ungültige Anzahl „%1“: erwartet 1 bis 10000.").arg(parser.value(copies)));
+            return usage(TranslateText(QStringLiteral("Ungültige Anzahl „%1“: erwartet 1 bis 10000."))
+                                 .arg(parser.value(copies)));
     }
     if (!withAddresses) {
         for (const QCommandLineOption *opt : {&header, &skipEmpty, &range, &sheet, &separator, &resume})
             if (parser.isSet(*opt))
-                return usage(tr(u"--%1 gilt nur mit --addresses.").arg(opt->names().first()));
+                return usage(TranslateText(QStringLiteral("--%1 gilt nur mit --addresses."))
+                                     .arg(opt->names().first()));
     }
     TCliParse p;
     p.options = o;

@@ -10,11 +10,11 @@
 
 // What the command line can end with; the figures are the process's exit status.
 enum class TExitCode : int {
-    Printed = 0,       // every envelope was printed
-    Usage = 1,         // wrong usage: an unknown option, a value that cannot be, options that clash
-    Unreadable = 2,    // the document or the address file could not be read
+    Printed = 0,        // every envelope was printed
+    Usage = 1,          // wrong usage: an unknown option, a value that cannot be, options that clash
+    Unreadable = 2,     // the document or the address file could not be read
     PrinterRefused = 3, // the printer (or the PDF file) refused
-    Interrupted = 4,   // SIGINT or SIGTERM ended the run between two envelopes
+    Interrupted = 4,    // SIGINT or SIGTERM ended the run between two envelopes
 };
 
 // Where the envelopes go.
@@ -30,9 +30,9 @@ struct TCliOptions
     QString document;  // the .kvt document
     QString addresses; // empty: the document's recipient, copies times
     TRunOptions run;
-    QString sheet;                                   // empty: the first sheet
+    QString sheet;                                  // empty: the first sheet
     std::optional<sources::CsvSeparator> separator; // empty: as the file's content suggests
-    std::optional<QString> printer;                  // empty: the system's default
+    std::optional<QString> printer;                 // empty: the system's default
     TOutputKind output = TOutputKind::PrinterJobs;
     QString pdfFile;
     int copies = 1;

@@ -1,0 +1,199 @@
+// kuvertino --print as a script runs it: exit codes, what reaches the paper, stopping on a signal
+// and going on with --resume.
+
+#include "CliProcess.h"
+
+#include <QRegularExpression>
+#include <QtTest>
+
+#include <csignal>
+
+namespace {
+
+// n records "Person NN;Street NN" after a header line.
+QByteArray addressFile(int n)
+{
+    QByteArray csv = "Name;Street\n";
+    for (int k = 1; k <= n; ++k)
+        csv += QStringLiteral("Person %1;Street %1\n").arg(k, 2, 10, QLatin1Char('0')).toUtf8();
+    return csv;
+}
+
+// Each printed envelope's recipient number, from the built-in printer's files in order.
+QList<int> printedPeople(const QString &folder)
+{
+    static const QRegularExpression person(QStringLiteral("Person (\\d\\d)"));
+    QList<int> people;
+    for (const QString &text : PdfFolderTexts(folder))
+        people << person.match(text).captured(1).toInt();
+    return people;
+}
+
+} // namespace
+
+class TstCommandLine : public QObject
+{
+    Q_OBJECT
+
+private slots:
+    void exitCodes_data();
+    void exitCodes();
+    void printsEachRecordOnce_data();
+    void printsEachRecordOnce();
+    void interruptedRunResumes();
+};
+
+void TstCommandLine::exitCodes_data()
+{
+    QTest::addColumn<QStringList>("args");
+    QTest::addColumn<int>("exit");
+    QTest::addColumn<QString>("message");     // on stdout for 0, else on stderr
+    QTest::addColumn<QByteArray>("options0"); // the stored language, empty for none
+
+    const QStringList print{QStringLiteral("--print"), QStringLiteral("brief.kvt")};
+    QTest::newRow("help lists the exit codes")
+            << QStringList{QStringLiteral("--help")} << 0 << QStringLiteral("4  the run was interrupted")
+            << QByteArray();
+    QTest::newRow("help in the stored language")
+            << QStringList{QStringLiteral("--help")} << 0
+            << QStringLiteral("2  un fichier n’a pas pu être lu") << QByteArray::fromHex("0200000000");
+    QTest::newRow("version") << QStringList{QStringLiteral("--version")} << 0
+                             << QStringLiteral("kuvertino 1.0\n") << QByteArray();
+    QTest::newRow("no document") << QStringList{QStringLiteral("--copies"), QStringLiteral("2")} << 1
+                                 << QStringLiteral("--print with the document is missing.") << QByteArray();
+    QTest::newRow("unknown option") << print + QStringList{QStringLiteral("--colour")} << 1
+                                    << QStringLiteral("Unknown option 'colour'.") << QByteArray();
+    QTest::newRow("range backwards") << print
+                                                + QStringList{QStringLiteral("--addresses=a.csv"),
+                                                              QStringLiteral("--range=5-2")}
+                                     << 1 << QStringLiteral("Invalid range “5-2”") << QByteArray();
+    QTest::newRow("separator") << print
+                                          + QStringList{QStringLiteral("--addresses=a.csv"),
+                                                        QStringLiteral("--separator=|")}
+                               << 1 << QStringLiteral("Invalid separator “|”") << QByteArray();
+    QTest::newRow("copies with addresses")
+            << print + QStringList{QStringLiteral("--addresses=a.csv"), QStringLiteral("--copies=2")} << 1
+            << QStringLiteral("--copies applies only without --addresses.") << QByteArray();
+    QTest::newRow("resume without addresses")
+            << print + QStringList{QStringLiteral("--resume")} << 1
+            << QStringLiteral("--resume applies only with --addresses.") << QByteArray();
+    QTest::newRow("usage in Dutch") << print + QStringList{QStringLiteral("--copies=0")} << 1
+                                    << QStringLiteral("Ongeldig aantal “0”")
+                                    << QByteArray::fromHex("03000000");
+    QTest::newRow("missing document") << QStringList{QStringLiteral("--print=none.kvt")} << 2
+                                      << QStringLiteral("“none.kvt” cannot be read") << QByteArray();
+    QTest::newRow("cut document") << QStringList{QStringLiteral("--print=cut.kvt")} << 2
+                                  << QStringLiteral("“cut.kvt” is damaged or incomplete") << QByteArray();
+    QTest::newRow("address file is a PDF") << print + QStringList{QStringLiteral("--addresses=fake.pdf")} << 2
+                                           << QStringLiteral("“fake.pdf” is a PDF document") << QByteArray();
+    QTest::newRow("no such sheet") << print
+                                              + QStringList{QStringLiteral("--addresses=a.csv"),
+                                                            QStringLiteral("--sheet=X")}
+                                   << 1 << QStringLiteral("“a.csv” has no sheet “X”") << QByteArray();
+    QTest::newRow("unknown printer") << print + QStringList{QStringLiteral("--printer=Nirgendwo")} << 3
+                                     << QStringLiteral("There is no printer “Nirgendwo”.") << QByteArray();
+    // The documents folder is a file: the built-in printer has nowhere to write.
+    QTest::newRow("output refused") << print << 3 << QStringLiteral("for the PDF files cannot be created")
+                                    << QByteArray();
+}
+
+void TstCommandLine::exitCodes()
+{
+    QFETCH(QStringList, args);
+    QFETCH(int, exit);
+    QFETCH(QString, message);
+    QFETCH(QByteArray, options0);
+    CliHome home;
+    home.document(QStringLiteral("Erika Muster"));
+    home.write(QStringLiteral("cut.kvt"), SettingsFileBytes(TEnvelopeSettings{}).left(30));
+    home.write(QStringLiteral("fake.pdf"), "%PDF-1.4\n1 0 obj\n");
+    home.write(QStringLiteral("a.csv"), addressFile(3));
+    if (!options0.isEmpty())
+        home.write(QStringLiteral("data/Velmora/Kuvertino/options0.dat"), options0);
+    if (QString::fromLatin1(QTest::currentDataTag()) == QStringLiteral("output refused")) {
+        QDir(home.path(QStringLiteral("docs"))).removeRecursively();
+        home.write(QStringLiteral("docs"), "not a folder");
+    }
+    const CliResult r = home.run(args);
+    QVERIFY2(r.exit == exit, qPrintable(QStringLiteral("exit %1: %2").arg(r.exit).arg(r.err)));
+    QVERIFY2((exit == 0 ? r.out : r.err).contains(message), qPrintable(r.out + r.err));
+}
+
+void TstCommandLine::printsEachRecordOnce_data()
+{
+    QTest::addColumn<QStringList>("args");
+    QTest::addColumn<QList<int>>("people"); // 0: the document's own recipient
+
+    QTest::newRow("copies of the recipient")
+            << QStringList{QStringLiteral("--copies=3")} << QList<int>{0, 0, 0};
+    QTest::newRow("header and range") << QStringList{QStringLiteral("--addresses=a.csv"),
+                                                     QStringLiteral("--header"),
+                                                     QStringLiteral("--range=2-4")}
+                                      << QList<int>{2, 3, 4};
+    QTest::newRow("open range") << QStringList{QStringLiteral("--addresses=a.csv"),
+                                               QStringLiteral("--header"),
+                                               QStringLiteral("--range=5-")}
+                                << QList<int>{5, 6};
+    QTest::newRow("tabs") << QStringList{QStringLiteral("--addresses=t.csv"),
+                                         QStringLiteral("--separator=tab")}
+                          << QList<int>{1, 2};
+}
+
+void TstCommandLine::printsEachRecordOnce()
+{
+    QFETCH(QStringList, args);
+    QFETCH(QList<int>, people);
+    CliHome home;
+    home.document(QStringLiteral("Person 00\r\nDorfplatz 1"));
+    home.write(QStringLiteral("a.csv"), addressFile(6));
+    home.write(QStringLiteral("t.csv"), "Person 01\tA\nPerson 02\tB\n");
+    const CliResult r = home.run(QStringList{QStringLiteral("--print=brief.kvt")} + args);
+    QVERIFY2(r.exit == 0, qPrintable(r.err));
+    QCOMPARE(printedPeople(home.pdfFolder()), people);
+    // Not a terminal: no progress, only where the files went.
+    QCOMPARE(r.err.count(u'\n'), 1);
+    QVERIFY(r.err.contains(QStringLiteral("%1 envelopes printed to PDF files").arg(people.size())));
+}
+
+void TstCommandLine::interruptedRunResumes()
+{
+    CliHome home;
+    home.document(QStringLiteral("-"));
+    home.write(QStringLiteral("a.csv"), addressFile(12));
+    const QStringList args{QStringLiteral("--print=brief.kvt"),
+                           QStringLiteral("--addresses=a.csv"),
+                           QStringLiteral("--header")};
+    home.env().insert(QStringLiteral("KUVERTINO_TEST_ENVELOPE_DELAY_MS"), QStringLiteral("300"));
+    QProcess p;
+    home.start(p, args);
+    QVERIFY(p.waitForStarted());
+    QTRY_VERIFY_WITH_TIMEOUT(QFile::exists(home.pdfFolder() + QStringLiteral("/Plikato-3.pdf")), 60000);
+    ::kill(pid_t(p.processId()), SIGTERM);
+    QVERIFY(p.waitForFinished(30000));
+    QCOMPARE(p.exitCode(), 4);
+    const QList<int> first = printedPeople(home.pdfFolder());
+    QVERIFY(first.size() >= 3 && first.size() < 12);
+    const QString err = QString::fromUtf8(p.readAllStandardError());
+    QVERIFY2(err.contains(QStringLiteral("Next record: line %1, “Person %2”")
+                                  .arg(first.size() + 1)
+                                  .arg(first.size() + 1, 2, 10, QLatin1Char('0'))),
+             qPrintable(err));
+
+    home.env().remove(QStringLiteral("KUVERTINO_TEST_ENVELOPE_DELAY_MS"));
+    const CliResult resumed = home.run(args + QStringList{QStringLiteral("--resume")});
+    QVERIFY2(resumed.exit == 0, qPrintable(resumed.err));
+    QVERIFY(resumed.err.contains(QStringLiteral("Continuing at record %1").arg(first.size() + 1)));
+    QList<int> all;
+    for (int k = 1; k <= 12; ++k)
+        all << k;
+    QCOMPARE(printedPeople(home.pdfFolder()), all);
+    // The finished run leaves no point to resume from.
+    const CliResult again
+            = home.run(args + QStringList{QStringLiteral("--resume"), QStringLiteral("--range=12")});
+    QVERIFY(again.err.contains(
+            QStringLiteral("No interrupted run is stored for “a.csv”; printing starts at record 12.")));
+}
+
+QTEST_GUILESS_MAIN(TstCommandLine)
+
+#include "tst_commandline.moc"
