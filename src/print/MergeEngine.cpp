@@ -27,6 +27,15 @@ private:
     TPrintWaiter *m_previous;
 };
 
+// The run is over without handing it over; the error that ended it is the one to report.
+void abortQuietly(TPrintTarget &target)
+{
+    try {
+        target.abortRun();
+    } catch (...) {
+    }
+}
+
 } // namespace
 
 EnvelopeValue EnvelopeForRecord(const EnvelopeValue &envelope, const TMergeRecord &record)
@@ -44,6 +53,12 @@ TMergeResult RunMerge(TRecordSource &records,
 {
     const WaiterScope waiting(services.waiter);
     TMergeResult result;
+    std::optional<TMergeRecord> first; // the first record handed to the target
+    const auto fail = [&result](const EKuvertinoError &error) {
+        result.end = TMergeEnd::Failed;
+        result.failure = std::current_exception();
+        result.failureText = error.message();
+    };
     target.beginRun(total);
     try {
         TMergeRecord record;
@@ -56,15 +71,16 @@ TMergeResult RunMerge(TRecordSource &records,
             const EnvelopeValue e = EnvelopeForRecord(envelope, record);
             if (services.progress)
                 services.progress->recordStarting(record, e);
+            if (!first)
+                first = record;
             try {
+                target.recordNext(record);
                 target.printEnvelope(e);
             } catch (const EPrintCancelled &) {
                 result.end = TMergeEnd::Cancelled;
                 break;
             } catch (const EKuvertinoError &error) {
-                result.end = TMergeEnd::Failed;
-                result.failure = std::current_exception();
-                result.failureText = error.message();
+                fail(error);
                 break;
             }
             result.next.reset();
@@ -73,10 +89,26 @@ TMergeResult RunMerge(TRecordSource &records,
                 services.progress->envelopePrinted();
         }
     } catch (...) {
-        target.endRun();
+        abortQuietly(target);
         throw;
     }
-    target.endRun();
+    if (result.end == TMergeEnd::Completed) {
+        try {
+            target.endRun();
+        } catch (const EPrintCancelled &) {
+            result.end = TMergeEnd::Cancelled;
+        } catch (const EKuvertinoError &error) {
+            fail(error);
+        }
+    } else {
+        abortQuietly(target);
+    }
+    // A whole-run job or file that was not handed over holds none of the run.
+    if (result.end != TMergeEnd::Completed && target.handsOverAtEnd()) {
+        result.printed = 0;
+        if (first)
+            result.next = first;
+    }
     if (services.resume) {
         if (result.end == TMergeEnd::Completed)
             services.resume->runCompleted();

@@ -27,21 +27,31 @@ public:
     virtual bool next(TMergeRecord &record) = 0;
 };
 
-// Where the envelopes of a run go. One job per envelope (TPrinterJobTarget) is what the program
-// prints today; a target that makes one job or one PDF file of the whole run opens it in beginRun and
-// closes it in endRun.
+// Where the envelopes of a run go. One job per envelope (TPrinterJobTarget) hands each envelope over
+// as it is drawn; a target that makes one job or one PDF file of the whole run (handsOverAtEnd) opens
+// it with its first envelope and hands it over in endRun.
 class TPrintTarget
 {
 public:
     virtual ~TPrintTarget() = default;
     // total: the envelopes the run expects (the progress figure; a run may stop earlier).
     virtual void beginRun(int total) = 0;
+    // The record whose envelope comes next, before printEnvelope (a target that names the records it
+    // could not hand over keeps the number).
+    virtual void recordNext(const TMergeRecord &) {}
     // Prints one envelope. Throws EPrintCancelled when the user cancelled while it waited for the
     // printer, EPrinterError (or another EKuvertinoError) when it could not be printed; either way
     // the envelope was not printed.
     virtual void printEnvelope(const EnvelopeValue &envelope) = 0;
-    // After the last envelope, also after a run that stopped early.
+    // After the last envelope of a run that printed every record. A target that hands over at the
+    // end throws EPrintCancelled (cancelled while waiting for the printer) or another EKuvertinoError
+    // when nothing of the run could be handed over.
     virtual void endRun() = 0;
+    // Instead of endRun after a run that was cancelled or failed, or that an unexpected error broke
+    // off: a target that hands over at the end drops all of the run. Throws nothing.
+    virtual void abortRun() { endRun(); }
+    // True when nothing of the run reaches the printer or the disk before endRun has returned.
+    virtual bool handsOverAtEnd() const { return false; }
 };
 
 // What the run tells and asks on its way. The application shows it in its windows; the engine itself
@@ -91,8 +101,10 @@ struct TMergeServices
 
 // The merge: for each record the envelope value with that record as the recipient, handed to the
 // target. The target's EPrintCancelled ends the run as Cancelled and any other EKuvertinoError as
-// Failed, at that record; anything else is thrown on after the target's endRun. total is passed to
-// the target's beginRun.
+// Failed, at that record; anything else is thrown on after the target's abortRun. The same errors of
+// endRun end the run so too; for a target that hands over at the end, a run that does not complete
+// has printed nothing and stops at the first record handed to it. total is passed to the target's
+// beginRun.
 TMergeResult RunMerge(TRecordSource &records,
                       const EnvelopeValue &envelope,
                       TPrintTarget &target,

@@ -65,10 +65,17 @@ QString fileNameStem(const QString &title)
 
 QPageSize pageSizeForCode(const TDevMode &dm)
 {
-    if (dm.dmPaperSize == TDevMode::DMPAPER_USER)
+    return PageSizeForPaperCode(dm.dmPaperSize);
+}
+
+} // namespace
+
+QPageSize PageSizeForPaperCode(int code)
+{
+    if (code == TDevMode::DMPAPER_USER)
         return QPageSize(QSizeF(125, 176), QPageSize::Millimeter, QStringLiteral("B6 (125 x 176 mm)"));
-    if (dm.dmPaperSize >= 1 && dm.dmPaperSize < TDevMode::DMPAPER_USER) {
-        const QPageSize::PageSizeId id = QPageSize::id(dm.dmPaperSize);
+    if (code >= 1 && code < TDevMode::DMPAPER_USER) {
+        const QPageSize::PageSizeId id = QPageSize::id(code);
         // id() answers Custom for codes it does not know: such a code requests nothing.
         if (id == QPageSize::Custom)
             return QPageSize();
@@ -82,8 +89,6 @@ QPageSize pageSizeForCode(const TDevMode &dm)
     }
     return QPageSize();
 }
-
-} // namespace
 
 TPrinter::TPrinter()
 {
@@ -298,6 +303,11 @@ bool TPrinter::isLandscape() const
     return (m_printer->pageLayout().orientation() == QPageLayout::Landscape) != m_calibration.shortEdgeFirst;
 }
 
+QPageSize TPrinter::paperSize() const
+{
+    return m_printer->pageLayout().pageSize();
+}
+
 QTransform TPrinter::feedTransformPixels() const
 {
     const double dpi = m_printer->resolution();
@@ -399,6 +409,15 @@ QPainter &TPrinter::canvas()
     if (!m_painter)
         throw EPrinterError(printerMessage(PrinterText::NoJobInProgress));
     return *m_painter;
+}
+
+void TPrinter::newPage()
+{
+    if (!m_painter)
+        throw EPrinterError(printerMessage(PrinterText::NoJobInProgress));
+    // The painter's state, the shift and the feed's turn included, carries over to the new page.
+    if (!m_printer->newPage())
+        throw EPrinterError(printerMessage(PrinterText::PageNotStarted));
 }
 
 void TPrinter::cleanUpJobFiles(bool removeOutput)

@@ -24,6 +24,7 @@ inline constexpr char JobNotStarted[] = "Der Druckauftrag kann nicht begonnen we
 inline constexpr char PrinterCannotStart[] = "Der Drucker \"%1\" kann den Druckauftrag nicht beginnen.";
 inline constexpr char JobNotFinished[] = "Der Druckauftrag konnte nicht abgeschlossen werden.";
 inline constexpr char JobRefused[] = "Der Drucker \"%1\" hat den Druckauftrag abgelehnt.";
+inline constexpr char PageNotStarted[] = "Die nächste Seite des Druckauftrags kann nicht begonnen werden.";
 inline constexpr const char *All[] = {JobInProgress,
                                       NoJobInProgress,
                                       PdfFolderNotCreated,
@@ -31,7 +32,8 @@ inline constexpr const char *All[] = {JobInProgress,
                                       JobNotStarted,
                                       PrinterCannotStart,
                                       JobNotFinished,
-                                      JobRefused};
+                                      JobRefused,
+                                      PageNotStarted};
 } // namespace PrinterText
 
 // The printer settings record as the paper-format code writes it: paper code, orientation,
@@ -92,6 +94,8 @@ public:
     // The paper's full size in millimetres as the printer reports it (for tests and the set-up dialog).
     QSizeF paperSizeMM() const;
     bool isLandscape() const;
+    // The paper in force, defined upright (the orientation is isLandscape()).
+    QPageSize paperSize() const;
 
     // The current printer's own set-up (read from the settings store whenever a printer is chosen).
     // Measured from the paper's edge, the page is the whole paper with its origin at the paper's
@@ -107,10 +111,12 @@ public:
     void setTitle(const QString &title);
     QString title() const;
 
-    // A job of one page: beginDoc starts it (throws EPrinterError when the service refuses),
-    // canvas() draws on the page, endDoc hands it to the spooler, abortDoc drops it.
+    // A job: beginDoc starts it on its first page (throws EPrinterError when the service refuses),
+    // canvas() draws on the page, newPage() goes on to another page of the same job, endDoc hands the
+    // whole job to the spooler, abortDoc drops it.
     void beginDoc();
     QPainter &canvas();
+    void newPage();
     void endDoc();
     void abortDoc();
     bool printing() const;
@@ -145,6 +151,10 @@ private:
     QList<int> m_recentJobIds;
     bool m_builtIn = false;
 };
+
+// The paper a platform paper code asks for, upright (the user code: B6, 125 x 176 mm); an invalid
+// size for a code no paper answers to.
+QPageSize PageSizeForPaperCode(int code);
 
 // The one printer object of the process, created on first use.
 TPrinter &Printer();

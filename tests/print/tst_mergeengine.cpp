@@ -42,6 +42,8 @@ public:
     int waitBeforeEnvelope = -1; // the envelope (0-based) whose job finds the queue full
     int failAt = -1;
     bool failWithLogicError = false;
+    bool handsOver = false; // a whole-run job or file
+    int endRunError = 0;    // 1: the job is refused at the end, 2: cancelled while it waits there
 
     void beginRun(int total) override { log << QStringLiteral("begin %1").arg(total); }
     void printEnvelope(const EnvelopeValue &envelope) override
@@ -57,7 +59,22 @@ public:
         log << QStringLiteral("print ") + envelope.recipient;
         printed << envelope;
     }
-    void endRun() override { log << QStringLiteral("end"); }
+    void endRun() override
+    {
+        log << QStringLiteral("end");
+        if (endRunError == 1)
+            throw EPrinterError(QStringLiteral("refused at the end"));
+        if (endRunError == 2)
+            throw EPrintCancelled();
+    }
+    void abortRun() override
+    {
+        if (handsOver)
+            log << QStringLiteral("abort");
+        else
+            TPrintTarget::abortRun();
+    }
+    bool handsOverAtEnd() const override { return handsOver; }
 };
 
 class FakeWaiter final : public TPrintWaiter
@@ -213,6 +230,65 @@ private slots:
         QVERIFY(resume.said.isEmpty());
     }
 
+    // How the run ends when the target hands it over at the end (or per envelope) and that fails,
+    // is cancelled, or never comes: a whole-run target has then printed nothing and the run stops at
+    // its first record.
+    void handingOverAtTheEnd_data()
+    {
+        QTest::addColumn<bool>("handsOver");
+        QTest::addColumn<int>("endRunError");
+        QTest::addColumn<int>("cancelBefore");
+        QTest::addColumn<int>("failAt");
+        QTest::addColumn<TMergeEnd>("end");
+        QTest::addColumn<int>("printed");
+        QTest::addColumn<QString>("said");
+        QTest::addColumn<QString>("lastStep");
+        QTest::newRow("one job handed over")
+                << true << 0 << -1 << -1 << TMergeEnd::Completed << 3 << "completed"
+                << "end";
+        QTest::newRow("one job refused at the end")
+                << true << 1 << -1 << -1 << TMergeEnd::Failed << 0 << "stopped before 1 after 0"
+                << "end";
+        QTest::newRow("cancelled while the job waits")
+                << true << 2 << -1 << -1 << TMergeEnd::Cancelled << 0 << "stopped before 1 after 0"
+                << "end";
+        QTest::newRow("cancel before the third record drops the job")
+                << true << 0 << 2 << -1 << TMergeEnd::Cancelled << 0 << "stopped before 1 after 0"
+                << "abort";
+        QTest::newRow("a failed envelope drops the job")
+                << true << 0 << -1 << 1 << TMergeEnd::Failed << 0 << "stopped before 1 after 0"
+                << "abort";
+        QTest::newRow("one job per envelope, end fails")
+                << false << 1 << -1 << -1 << TMergeEnd::Failed << 3 << ""
+                << "end";
+        QTest::newRow("one job per envelope, cancel")
+                << false << 0 << 2 << -1 << TMergeEnd::Cancelled << 2 << "stopped before 3 after 2"
+                << "end";
+    }
+    void handingOverAtTheEnd()
+    {
+        QFETCH(bool, handsOver);
+        QFETCH(int, endRunError);
+        QFETCH(int, cancelBefore);
+        QFETCH(int, failAt);
+        Records records({QStringLiteral("A"), QStringLiteral("B"), QStringLiteral("C")});
+        FakeTarget target;
+        target.handsOver = handsOver;
+        target.endRunError = endRunError;
+        target.failAt = failAt;
+        Progress progress;
+        progress.cancelBefore = cancelBefore;
+        Resume resume;
+        const TMergeResult result = RunMerge(records, base(), target, 3, {nullptr, &progress, &resume});
+        QTEST(result.end, "end");
+        QTEST(result.printed, "printed");
+        QTEST(resume.said, "said");
+        QTEST(target.log.last(), "lastStep");
+        QCOMPARE(target.log.count(QStringLiteral("end")) + target.log.count(QStringLiteral("abort")), 1);
+        if (endRunError == 1)
+            QCOMPARE(result.failureText, QStringLiteral("refused at the end"));
+    }
+
     // A run over a source: numbers after the header, the range, and blank fields with and without
     // "Leere Zeilen auslassen" (a line with only blank fields gives no envelope then).
     void sourceRecordsTakeRangeHeaderAndBlankLines_data()
@@ -257,5 +333,6 @@ private slots:
 };
 
 Q_DECLARE_METATYPE(TRunOptions)
+Q_DECLARE_METATYPE(TMergeEnd)
 QTEST_GUILESS_MAIN(TestMergeEngine)
 #include "tst_mergeengine.moc"

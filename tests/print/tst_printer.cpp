@@ -5,6 +5,7 @@
 #include "TestEnvironment.h"
 #include "core/Errors.h"
 #include "core/translateunit.h"
+#include "print/OneJobTarget.h"
 #include "print/Printer.h"
 
 #include <QDir>
@@ -418,7 +419,9 @@ void TstPrinter::everyPrinterSentenceIsTranslated()
     for (int language = 1; language <= 3; ++language) {
         useDeliveredTable(language);
         const int rows = TranslationRowCount();
-        for (const char *sentence : PrinterText::All) {
+        QList<const char *> sentences(std::begin(PrinterText::All), std::end(PrinterText::All));
+        sentences.append(QList<const char *>(std::begin(OneJobText::All), std::end(OneJobText::All)));
+        for (const char *sentence : sentences) {
             const QString german = QString::fromUtf8(sentence);
             const QString shown = TranslateText(german);
             // A translation keeps the place of the name it is given.
