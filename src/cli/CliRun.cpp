@@ -7,7 +7,9 @@
 #include "core/SettingsStore.h"
 #include "core/translateunit.h"
 #include "print/MergeEngine.h"
+#include "print/OneJobTarget.h"
 #include "print/PaperSetup.h"
+#include "print/PdfTarget.h"
 #include "print/PrintRetry.h"
 #include "print/PrintWaiter.h"
 #include "print/Printer.h"
@@ -268,9 +270,23 @@ TExitCode fail(const CliFailure &f)
     return f.code;
 }
 
-std::unique_ptr<TPrintTarget> makeTarget(const TCliOptions &, TPrinter &printer)
+std::unique_ptr<TPrintTarget>
+makeTarget(const TCliOptions &o, TPrinter &printer, const TEnvelopeSettings &doc)
 {
-    return std::make_unique<TPrinterJobTarget>(printer, MessageText(9), &SharedPictureCache());
+    const QString title = MessageText(9);
+    switch (o.output) {
+    case TOutputKind::OneJob:
+        return std::make_unique<TOneJobTarget>(printer, title, &SharedPictureCache());
+    case TOutputKind::PdfFile:
+        return std::make_unique<TPdfFileTarget>(o.pdfFile,
+                                                title,
+                                                PageSizeForPaperEntry(doc.paperFormat, printer),
+                                                doc.portrait ? QPageLayout::Portrait : QPageLayout::Landscape,
+                                                &SharedPictureCache());
+    case TOutputKind::PrinterJobs:
+        break;
+    }
+    return std::make_unique<TPrinterJobTarget>(printer, title, &SharedPictureCache());
 }
 
 // What a run tells at its end about where its envelopes went.
@@ -278,10 +294,15 @@ void tellOutput(const TCliOptions &o, TPrinter &printer, int printed)
 {
     if (printed == 0)
         return;
-    if (o.output == TOutputKind::PdfFile)
+    // One file: the PDF file asked for, or the built-in printer's file of the one job.
+    const QString file = o.output == TOutputKind::PdfFile ? QFileInfo(o.pdfFile).absoluteFilePath()
+                         : printer.isBuiltInPdfPrinter() && o.output == TOutputKind::OneJob
+                                 ? printer.lastOutputFile()
+                                 : QString();
+    if (!file.isEmpty())
         tell(TranslateText(QStringLiteral("Gedruckt in die PDF-Datei \"%1\"."))
-                     .arg(QFileInfo(o.pdfFile).absoluteFilePath()));
-    else if (printer.isBuiltInPdfPrinter())
+                     .arg(QDir::toNativeSeparators(file)));
+    else if (printer.isBuiltInPdfPrinter() && o.output == TOutputKind::PrinterJobs)
         tell(TranslateText(QStringLiteral("%1 Umschläge gedruckt in PDF-Dateien im Ordner \"%2\"."))
                      .arg(printed)
                      .arg(QDir::toNativeSeparators(TPrinter::pdfOutputFolder())));
@@ -406,7 +427,7 @@ TExitCode RunPrint(const TCliOptions &o)
         records = std::make_unique<CopiesRecords>(envelope.recipient, o.copies);
     }
 
-    const std::unique_ptr<TPrintTarget> target = makeTarget(o, printer);
+    const std::unique_ptr<TPrintTarget> target = makeTarget(o, printer, doc);
     CliWaiter waiter;
     StopPlace stopped;
     TMergeResult result;
@@ -421,9 +442,10 @@ TExitCode RunPrint(const TCliOptions &o)
             resumeStore.forget(identity);
         return TExitCode::Printed;
     }
+    // Everything was read before the run: what fails now is the printer or the output file.
     const CliFailure failure
             = result.end == TMergeEnd::Failed
-                      ? failureOf(result.failure)
+                      ? CliFailure{TExitCode::PrinterRefused, result.failureText}
                       : CliFailure{TExitCode::Interrupted,
                                    TranslateText(QStringLiteral("Der Druck wurde abgebrochen."))};
     QString text = failure.text;
@@ -439,7 +461,10 @@ TExitCode RunPrint(const TCliOptions &o)
             + TranslateText(QStringLiteral("Der Seriendruck wurde nach %1 von %2 Umschlägen beendet."))
                       .arg(printedBefore + result.printed)
                       .arg(total);
-    if (stopped.next()) {
+    if (printedBefore + result.printed == 0) {
+        // Nothing printed yet: a new run starts where this one did.
+        resumeStore.forget(identity);
+    } else if (stopped.next()) {
         const TMergeRecord &next = *stopped.next();
         text += QLatin1Char('\n')
                 + TranslateText(QStringLiteral("Nächster Datensatz: Zeile %1, „%2“."))

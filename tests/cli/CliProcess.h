@@ -93,12 +93,12 @@ inline QStringList PdfPageTexts(const QString &file)
     return texts;
 }
 
-// The built-in printer's files in the order it wrote them (Plikato-1.pdf, Plikato-2.pdf, ...), the text
-// of each one's pages joined.
+// The pages of the built-in printer's files in the order it wrote them (Plikato-1.pdf, Plikato-2.pdf,
+// ...), the text of each.
 inline QStringList PdfFolderTexts(const QString &folder)
 {
     QStringList texts;
     for (int n = 1; QFile::exists(folder + QStringLiteral("/Plikato-%1.pdf").arg(n)); ++n)
-        texts << PdfPageTexts(folder + QStringLiteral("/Plikato-%1.pdf").arg(n)).join(u'|');
+        texts << PdfPageTexts(folder + QStringLiteral("/Plikato-%1.pdf").arg(n));
     return texts;
 }

@@ -19,14 +19,19 @@ QByteArray addressFile(int n)
     return csv;
 }
 
-// Each printed envelope's recipient number, from the built-in printer's files in order.
-QList<int> printedPeople(const QString &folder)
+// Each page's recipient number, in order.
+QList<int> people(const QStringList &pageTexts)
 {
     static const QRegularExpression person(QStringLiteral("Person (\\d\\d)"));
-    QList<int> people;
-    for (const QString &text : PdfFolderTexts(folder))
-        people << person.match(text).captured(1).toInt();
-    return people;
+    QList<int> numbers;
+    for (const QString &text : pageTexts)
+        numbers << person.match(text).captured(1).toInt();
+    return numbers;
+}
+
+QList<int> printedPeople(const QString &folder)
+{
+    return people(PdfFolderTexts(folder));
 }
 
 } // namespace
@@ -92,6 +97,9 @@ void TstCommandLine::exitCodes_data()
                                    << 1 << QStringLiteral("“a.csv” has no sheet “X”") << QByteArray();
     QTest::newRow("unknown printer") << print + QStringList{QStringLiteral("--printer=Nirgendwo")} << 3
                                      << QStringLiteral("There is no printer “Nirgendwo”.") << QByteArray();
+    QTest::newRow("PDF file not writable")
+            << print + QStringList{QStringLiteral("--pdf=no/such/folder/out.pdf")} << 3
+            << QStringLiteral("out.pdf") << QByteArray();
     // The documents folder is a file: the built-in printer has nowhere to write.
     QTest::newRow("output refused") << print << 3 << QStringLiteral("for the PDF files cannot be created")
                                     << QByteArray();
@@ -122,37 +130,50 @@ void TstCommandLine::exitCodes()
 void TstCommandLine::printsEachRecordOnce_data()
 {
     QTest::addColumn<QStringList>("args");
-    QTest::addColumn<QList<int>>("people"); // 0: the document's own recipient
+    QTest::addColumn<QList<int>>("pages"); // each page's person, 0: the document's own recipient
+    QTest::addColumn<int>("files");        // the built-in printer's; 0: one PDF file out.pdf
 
+    const QString csv = QStringLiteral("--addresses=a.csv");
     QTest::newRow("copies of the recipient")
-            << QStringList{QStringLiteral("--copies=3")} << QList<int>{0, 0, 0};
-    QTest::newRow("header and range") << QStringList{QStringLiteral("--addresses=a.csv"),
-                                                     QStringLiteral("--header"),
-                                                     QStringLiteral("--range=2-4")}
-                                      << QList<int>{2, 3, 4};
-    QTest::newRow("open range") << QStringList{QStringLiteral("--addresses=a.csv"),
-                                               QStringLiteral("--header"),
-                                               QStringLiteral("--range=5-")}
-                                << QList<int>{5, 6};
+            << QStringList{QStringLiteral("--copies=3")} << QList<int>{0, 0, 0} << 3;
+    QTest::newRow("header and range")
+            << QStringList{csv, QStringLiteral("--header"), QStringLiteral("--range=2-4")}
+            << QList<int>{2, 3, 4} << 3;
+    QTest::newRow("open range") << QStringList{csv, QStringLiteral("--header"), QStringLiteral("--range=5-")}
+                                << QList<int>{5, 6} << 2;
     QTest::newRow("tabs") << QStringList{QStringLiteral("--addresses=t.csv"),
                                          QStringLiteral("--separator=tab")}
-                          << QList<int>{1, 2};
+                          << QList<int>{1, 2} << 2;
+    QTest::newRow("one job") << QStringList{csv, QStringLiteral("--header"), QStringLiteral("--one-job")}
+                             << QList<int>{1, 2, 3, 4, 5, 6} << 1;
+    QTest::newRow("one PDF file") << QStringList{csv,
+                                                 QStringLiteral("--range=3-5"),
+                                                 QStringLiteral("--pdf=out.pdf")}
+                                  << QList<int>{2, 3, 4} << 0;
+    QTest::newRow("copies to a PDF file")
+            << QStringList{QStringLiteral("--copies=2"), QStringLiteral("--pdf=out.pdf")} << QList<int>{0, 0}
+            << 0;
 }
 
 void TstCommandLine::printsEachRecordOnce()
 {
     QFETCH(QStringList, args);
-    QFETCH(QList<int>, people);
+    QFETCH(QList<int>, pages);
+    QFETCH(int, files);
     CliHome home;
     home.document(QStringLiteral("Person 00\r\nDorfplatz 1"));
     home.write(QStringLiteral("a.csv"), addressFile(6));
     home.write(QStringLiteral("t.csv"), "Person 01\tA\nPerson 02\tB\n");
     const CliResult r = home.run(QStringList{QStringLiteral("--print=brief.kvt")} + args);
     QVERIFY2(r.exit == 0, qPrintable(r.err));
-    QCOMPARE(printedPeople(home.pdfFolder()), people);
-    // Not a terminal: no progress, only where the files went.
+    QCOMPARE(QDir(home.pdfFolder()).entryList(QDir::Files).size(), files);
+    QCOMPARE(people(files ? PdfFolderTexts(home.pdfFolder())
+                          : PdfPageTexts(home.path(QStringLiteral("out.pdf")))),
+             pages);
+    // Not a terminal: no progress, only where the envelopes went.
     QCOMPARE(r.err.count(u'\n'), 1);
-    QVERIFY(r.err.contains(QStringLiteral("%1 envelopes printed to PDF files").arg(people.size())));
+    QVERIFY(r.err.contains(files > 1 ? QStringLiteral("%1 envelopes printed to PDF files").arg(files)
+                                     : QStringLiteral("Printed to the PDF file")));
 }
 
 void TstCommandLine::interruptedRunResumes()
