@@ -54,55 +54,42 @@ void TstCommandLine::exitCodes_data()
     QTest::addColumn<int>("exit");
     QTest::addColumn<QString>("message");     // on stdout for 0, else on stderr
     QTest::addColumn<QByteArray>("options0"); // the stored language, empty for none
-
-    const QStringList print{QStringLiteral("--print"), QStringLiteral("brief.kvt")};
-    QTest::newRow("help lists the exit codes")
-            << QStringList{QStringLiteral("--help")} << 0 << QStringLiteral("4  the run was interrupted")
-            << QByteArray();
-    QTest::newRow("help in the stored language")
-            << QStringList{QStringLiteral("--help")} << 0
-            << QStringLiteral("2  un fichier n’a pas pu être lu") << QByteArray::fromHex("0200000000");
-    QTest::newRow("version") << QStringList{QStringLiteral("--version")} << 0
-                             << QStringLiteral("kuvertino 1.0\n") << QByteArray();
-    QTest::newRow("no document") << QStringList{QStringLiteral("--copies"), QStringLiteral("2")} << 1
-                                 << QStringLiteral("--print with the document is missing.") << QByteArray();
-    QTest::newRow("unknown option") << print + QStringList{QStringLiteral("--colour")} << 1
-                                    << QStringLiteral("Unknown option 'colour'.") << QByteArray();
-    QTest::newRow("range backwards") << print
-                                                + QStringList{QStringLiteral("--addresses=a.csv"),
-                                                              QStringLiteral("--range=5-2")}
-                                     << 1 << QStringLiteral("Invalid range “5-2”") << QByteArray();
-    QTest::newRow("separator") << print
-                                          + QStringList{QStringLiteral("--addresses=a.csv"),
-                                                        QStringLiteral("--separator=|")}
-                               << 1 << QStringLiteral("Invalid separator “|”") << QByteArray();
-    QTest::newRow("copies with addresses")
-            << print + QStringList{QStringLiteral("--addresses=a.csv"), QStringLiteral("--copies=2")} << 1
-            << QStringLiteral("--copies applies only without --addresses.") << QByteArray();
-    QTest::newRow("resume without addresses")
-            << print + QStringList{QStringLiteral("--resume")} << 1
-            << QStringLiteral("--resume applies only with --addresses.") << QByteArray();
-    QTest::newRow("usage in Dutch") << print + QStringList{QStringLiteral("--copies=0")} << 1
-                                    << QStringLiteral("Ongeldig aantal “0”")
-                                    << QByteArray::fromHex("03000000");
-    QTest::newRow("missing document") << QStringList{QStringLiteral("--print=none.kvt")} << 2
-                                      << QStringLiteral("“none.kvt” cannot be read") << QByteArray();
-    QTest::newRow("cut document") << QStringList{QStringLiteral("--print=cut.kvt")} << 2
-                                  << QStringLiteral("“cut.kvt” is damaged or incomplete") << QByteArray();
-    QTest::newRow("address file is a PDF") << print + QStringList{QStringLiteral("--addresses=fake.pdf")} << 2
-                                           << QStringLiteral("“fake.pdf” is a PDF document") << QByteArray();
-    QTest::newRow("no such sheet") << print
-                                              + QStringList{QStringLiteral("--addresses=a.csv"),
-                                                            QStringLiteral("--sheet=X")}
-                                   << 1 << QStringLiteral("“a.csv” has no sheet “X”") << QByteArray();
-    QTest::newRow("unknown printer") << print + QStringList{QStringLiteral("--printer=Nirgendwo")} << 3
-                                     << QStringLiteral("There is no printer “Nirgendwo”.") << QByteArray();
-    QTest::newRow("PDF file not writable")
-            << print + QStringList{QStringLiteral("--pdf=no/such/folder/out.pdf")} << 3
-            << QStringLiteral("out.pdf") << QByteArray();
-    // The documents folder is a file: the built-in printer has nowhere to write.
-    QTest::newRow("output refused") << print << 3 << QStringLiteral("for the PDF files cannot be created")
-                                    << QByteArray();
+    struct Row
+    {
+        const char *tag, *args; // args: "P" stands for --print=brief.kvt, "A" for --addresses=a.csv
+        int exit;
+        const char16_t *message;
+        const char *options0;
+    };
+    // clang-format off
+    static const Row rows[] = {
+        {"help lists the exit codes", "--help", 0, u"4  the run was interrupted", ""},
+        {"help in the stored language", "--help", 0, u"2  un fichier n’a pas pu être lu", "0200000000"},
+        {"version", "--version", 0, u"kuvertino 1.0\n", ""},
+        {"no document", "--copies 2", 1, u"--print with the document is missing.", ""},
+        {"unknown option", "P --colour", 1, u"Unknown option 'colour'.", ""},
+        {"range backwards", "P A --range=5-2", 1, u"Invalid range “5-2”", ""},
+        {"separator", "P A --separator=|", 1, u"Invalid separator “|”", ""},
+        {"copies with addresses", "P A --copies=2", 1, u"--copies applies only without --addresses.", ""},
+        {"resume without addresses", "P --resume", 1, u"--resume applies only with --addresses.", ""},
+        {"usage in Dutch", "P --copies=0", 1, u"Ongeldig aantal “0”", "03000000"},
+        {"no such sheet", "P A --sheet=X", 1, u"“a.csv” has no sheet “X”", ""},
+        {"missing document", "--print=none.kvt", 2, u"“none.kvt” cannot be read", ""},
+        {"cut document", "--print=cut.kvt", 2, u"“cut.kvt” is damaged or incomplete", ""},
+        {"address file is a PDF", "P --addresses=fake.pdf", 2, u"“fake.pdf” is a PDF document", ""},
+        {"unknown printer", "P --printer=Nirgendwo", 3, u"There is no printer “Nirgendwo”.", ""},
+        {"PDF file not writable", "P --pdf=no/such/folder/out.pdf", 3, u"out.pdf", ""},
+        // The documents folder is a file: the built-in printer has nowhere to write.
+        {"output refused", "P", 3, u"for the PDF files cannot be created", ""},
+    };
+    // clang-format on
+    for (const Row &r : rows) {
+        QStringList args = QString::fromLatin1(r.args).split(u' ');
+        args.replaceInStrings(QRegularExpression(QStringLiteral("^P$")), QStringLiteral("--print=brief.kvt"));
+        args.replaceInStrings(QRegularExpression(QStringLiteral("^A$")), QStringLiteral("--addresses=a.csv"));
+        QTest::newRow(r.tag) << args << r.exit << QString::fromUtf16(r.message)
+                             << QByteArray::fromHex(r.options0);
+    }
 }
 
 void TstCommandLine::exitCodes()
