@@ -1,19 +1,26 @@
 cmake_minimum_required(VERSION 3.25)
 # cmake -DSOURCE_DIR=<src> -DQT_HEADERS=<Qt's include folder> -P CheckLayers.cmake
 # The layers, lowest first: a file may include its own layer and the ones below it, never one above.
+# The cli layer prints from the command line: above print, below app (so it includes no app header),
+# and it includes no QtWidgets header either: it runs without any window.
 # The core layer is the model without any window: it includes no header of QtWidgets or QtPrintSupport.
 # Run by ctest (test "layers"); prints every offending include and fails when there is one.
-set(layers core render print app)
+set(layers core render print cli app)
 set(forbidden_in_core QtWidgets QtPrintSupport)
 
 set(widget_headers "")
+set(qtwidgets_headers "")
 foreach(module ${forbidden_in_core})
     file(GLOB names RELATIVE "${QT_HEADERS}/${module}" "${QT_HEADERS}/${module}/*")
     foreach(n ${names})
         list(APPEND widget_headers "${n}" "${module}/${n}")
+        if(module STREQUAL "QtWidgets")
+            list(APPEND qtwidgets_headers "${n}" "${module}/${n}")
+        endif()
     endforeach()
     list(APPEND widget_headers "${module}")
 endforeach()
+list(APPEND qtwidgets_headers QtWidgets)
 if(NOT widget_headers MATCHES "QWidget")
     message(FATAL_ERROR "CheckLayers: no QtWidgets headers under ${QT_HEADERS}")
 endif()
@@ -37,6 +44,10 @@ foreach(layer ${layers})
             endif()
             if(layer STREQUAL "core" AND header IN_LIST widget_headers)
                 message("${f}: the core layer includes the window header ${header}")
+                math(EXPR failures "${failures} + 1")
+            endif()
+            if(layer STREQUAL "cli" AND header IN_LIST qtwidgets_headers)
+                message("${f}: the cli layer includes the window header ${header}")
                 math(EXPR failures "${failures} + 1")
             endif()
         endforeach()

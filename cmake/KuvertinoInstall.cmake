@@ -1,6 +1,6 @@
 # Installing like a Linux desktop program: the program, the shipped translation table, the desktop
-# entry, the icons, the MIME type for .kvt documents, the AppStream metadata, the man page; and a
-# Debian package of all of it.
+# entry, the icons, the MIME type for .kvt documents, the AppStream metadata, the man page, the bash
+# completion; and a Debian package of all of it.
 include(GNUInstallDirs)
 
 set(KUVERTINO_APP_ID example.velmora.Kuvertino)
@@ -41,6 +41,8 @@ foreach(size ${KUVERTINO_ICON_SIZES})
             DESTINATION ${CMAKE_INSTALL_DATADIR}/icons/hicolor/${size}x${size}/apps)
 endforeach()
 install(FILES ${KUVERTINO_DIST}/kuvertino.1 DESTINATION ${CMAKE_INSTALL_MANDIR}/man1)
+# The command line's options and file kinds for bash, loaded on demand by bash-completion.
+install(FILES ${KUVERTINO_DIST}/completions/kuvertino DESTINATION ${CMAKE_INSTALL_DATADIR}/bash-completion/completions)
 
 # Debian package: cpack -G DEB in the build folder.
 set(CPACK_GENERATOR DEB)
