@@ -72,7 +72,7 @@ int main(int argc, char *argv[])
     q.source = opened.source.get();
     q.envelope.sender = QStringLiteral("Velmora GmbH\r\nAm Markt 1\r\n01067 Dresden");
     q.envelope.infoLine = QStringLiteral("Einschreiben");
-    q.envelope.pictureField = logo;
+    q.envelope.pictureFile = logo;
     t.restart();
     TRunBox box(q);
     box.resize(1000, 700);

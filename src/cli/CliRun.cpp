@@ -329,25 +329,6 @@ void installQtTranslation(int language)
 
 } // namespace
 
-EnvelopeValue EnvelopeFromSettings(const TEnvelopeSettings &s)
-{
-    EnvelopeValue e;
-    e.recipient = s.recipient;
-    e.sender = s.sender;
-    e.infoLine = s.infoLine;
-    e.recipientFont = s.recipientFont;
-    e.senderFont = s.senderFont;
-    e.margin = s.margin;
-    e.pictureWidth = s.pictureWidth;
-    e.pictureGap = s.pictureMargin;
-    e.inchMode = false;
-    e.recipientLeftPercent = s.recipientAcross;
-    e.recipientTopPercent = s.recipientDown;
-    e.pictureField = s.pictureFile;
-    e.picturePosition = s.picturePosition;
-    return e;
-}
-
 int StoredInterfaceLanguage(const QString &settingsFolder)
 {
     QFile file(settingsFolder + QStringLiteral("options0.dat"));
@@ -365,7 +346,8 @@ TExitCode RunPrint(const TCliOptions &o)
     TEnvelopeSettings doc;
     if (const auto f = readDocument(o.document, doc))
         return fail(*f);
-    const EnvelopeValue envelope = EnvelopeFromSettings(doc);
+    // A document holds the envelope as the model has it: no mapping.
+    const EnvelopeValue &envelope = doc;
 
     std::unique_ptr<sources::RecordSource> source;
     if (!o.addresses.isEmpty())

@@ -6,11 +6,6 @@
 #include <QString>
 #include <QStringList>
 
-struct TEnvelopeSettings;
-
-// The envelope a document's settings describe, in millimetres.
-EnvelopeValue EnvelopeFromSettings(const TEnvelopeSettings &settings);
-
 // The interface language stored in options0.dat (its first four bytes, a little-endian column
 // number); English when none is stored or the file holds no column of the table.
 int StoredInterfaceLanguage(const QString &settingsFolder);
