@@ -393,7 +393,8 @@ void TChooseAddressForm::BitBtn4Click()
                 if (!item->isSelected())
                     continue;
                 const QString address = addressOf(item);
-                record = TMergeRecord{WithCrLf(WithLineFeeds(address)), 0, address.section(lineBreak, 0, 0)};
+                record = TMergeRecord{
+                        WithCrLf(WithLineFeeds(address)), 0, 0, address.section(lineBreak, 0, 0)};
                 return true;
             }
             return false;

@@ -7,6 +7,10 @@
 #include "core/EnvelopeDocument.h"
 #include "core/LineBreaks.h"
 #include "core/RunResume.h"
+#include "core/sources/RecordSource.h"
+#include "print/Printer.h"
+#include "print/RunTarget.h"
+#include "print/SourceRecords.h"
 
 #include "app/Dialogs.h"
 #include "app/FormStorage.h"
@@ -16,6 +20,7 @@
 #include "core/translateunit.h"
 
 #include <QAction>
+#include <QDir>
 #include <QElapsedTimer>
 #include <QFile>
 #include <QFileInfo>
@@ -44,32 +49,6 @@ QString runHeading(const QAction *item)
         t.chop(1);
     return t.trimmed();
 }
-
-// The records of a CSV file from startLine on, each recipient as the recipient field gives it back.
-class CsvRecords final : public TRecordSource
-{
-public:
-    CsvRecords(CsvLineReader &reader, int startLine)
-        : m_reader(reader)
-        , m_startLine(startLine)
-    {}
-    bool next(TMergeRecord &record) override
-    {
-        // A line without a field would only repeat the previous address: records only.
-        int number = 0;
-        QStringList fields;
-        if (!m_reader.readRecord(m_startLine, number, fields))
-            return false;
-        record.recipient = WithCrLf(WithLineFeeds(CsvRecipientText(fields)));
-        record.number = number;
-        record.firstLine = RecipientLines(fields).value(0);
-        return true;
-    }
-
-private:
-    CsvLineReader &m_reader;
-    int m_startLine;
-};
 
 // The print run's window side: Cancel in the progress window, the record in the recipient field (so
 // the preview follows), and a few updates a second of how many envelopes are done.
@@ -122,6 +101,7 @@ struct PrintProgress
     int printedBefore = 0;
     int total = 0;
     int nextLine = 0;
+    int nextRecord = 0;
     QString nextFirstLine;
 };
 
@@ -135,7 +115,8 @@ public:
     void runCompleted() override {}
     void runStopped(const TMergeRecord &next, int) override
     {
-        m_place.nextLine = next.number;
+        m_place.nextLine = next.line;
+        m_place.nextRecord = next.number;
         m_place.nextFirstLine = next.firstLine;
     }
 
@@ -151,22 +132,25 @@ QString stopText(const PrintProgress &p, int printedNow)
            + QLatin1Char('\n')
            + TranslateText(QStringLiteral("Nächster Datensatz: Zeile %1, „%2“."))
                      .arg(p.nextLine)
-                     .arg(p.nextFirstLine);
+                     .arg(p.nextFirstLine)
+           + QLatin1Char('\n')
+           + TranslateText(QStringLiteral("Um dort fortzufahren, geben Sie bei „Von Datensatz“ %1 ein."))
+                     .arg(p.nextRecord);
 }
 
 // Asks whether a print run stopped earlier over this very file goes on where it stopped; returns the
-// line to start at and the envelopes printed before. A place that does not fit the file is forgotten
-// without a question. Leaves the device at its start.
-std::pair<int, std::optional<TResumePlace>>
-askResume(TMainForm &form, TResumeStore &store, const TCsvFileIdentity &file, QIODevice &device)
+// record to start at ("Von") and the place. A place that does not fit the file is forgotten without a
+// question.
+std::pair<qsizetype, std::optional<TResumePlace>> askResume(TMainForm &form,
+                                                            TResumeStore &store,
+                                                            const TCsvFileIdentity &file,
+                                                            const sources::RecordSource &source)
 {
     const std::optional<TResumePlace> place = store.find(file);
     if (!place)
         return {1, std::nullopt};
-    const int recordLine = FirstRecordLine(device, place->nextLine);
-    if (!device.seek(0))
-        throw EInOutError(device.errorString());
-    if (!ResumePlaceFits(*place, recordLine)) {
+    const qsizetype number = RecordNumberAtLine(source, false, place->nextLine);
+    if (!ResumePlaceFits(*place, number > 0 ? int(source.recordLine(number - 1)) : 0)) {
         store.forget(file);
         return {1, std::nullopt};
     }
@@ -184,7 +168,14 @@ askResume(TMainForm &form, TResumeStore &store, const TCsvFileIdentity &file, QI
     if (Dialogs().messageBox(&form, question, MessageText(7), TMsgIcon::Question, TMsgButtons::YesNo)
         != TMsgResult::Yes)
         return {1, std::nullopt};
-    return {place->nextLine, place};
+    return {number, place};
+}
+
+// The name offered for a run's PDF file: the address file's, as a PDF beside it.
+QString pdfNameFor(const QString &addressFile)
+{
+    const QFileInfo info(addressFile);
+    return info.dir().filePath(info.completeBaseName() + QStringLiteral(".pdf"));
 }
 
 void runCsvFile(TMainForm &form, CsvRun run)
@@ -194,33 +185,42 @@ void runCsvFile(TMainForm &form, CsvRun run)
     if (!name)
         return;
     form.OpenDialog2->FileName = *name;
+    const QString shownName = QFileInfo(*name).fileName();
 
-    // Closed on every way out, a printer error included.
     QFile file(*name);
     if (!file.open(QIODevice::ReadOnly)) {
         Dialogs().messageBox(&form, MessageText(8), QString(), TMsgIcon::Error, TMsgButtons::Ok);
         return;
     }
-    // A spreadsheet, a PDF or a picture would give thousands of garbage envelopes or entries.
+    // A PDF, a picture or a binary file would give thousands of garbage envelopes or entries; a zip
+    // container may be a spreadsheet and is looked into below.
     const NonTextKind kind = DetectNonText(file);
-    if (kind != NonTextKind::None) {
+    if (kind != NonTextKind::None && kind != NonTextKind::ZipContainer) {
+        Dialogs().messageBox(
+                &form, NonTextMessage(kind, shownName), QString(), TMsgIcon::Error, TMsgButtons::Ok);
+        return;
+    }
+    const TCsvFileIdentity identity = TCsvFileIdentity::of(QFileInfo(file));
+    file.close();
+    const sources::SourceOpenResult opened = sources::OpenRecordSourceFile(*name);
+    if (opened.error) {
         Dialogs().messageBox(&form,
-                             NonTextMessage(kind, QFileInfo(*name).fileName()),
+                             TranslateText(sources::SourceErrorText(opened.error.kind))
+                                     .arg(shownName, opened.error.detail),
                              QString(),
                              TMsgIcon::Error,
                              TMsgButtons::Ok);
         return;
     }
+    sources::RecordSource &source = *opened.source;
 
     const std::unique_ptr<QSettings> settings = TFormStorage::openStore();
     TResumeStore resumeStore(*settings);
-    const TCsvFileIdentity identity = TCsvFileIdentity::of(QFileInfo(file));
-    int startLine = 1;
+    qsizetype from = 1;
     std::optional<TResumePlace> resumed;
     if (run == CsvRun::Print)
-        std::tie(startLine, resumed) = askResume(form, resumeStore, identity, file);
+        std::tie(from, resumed) = askResume(form, resumeStore, identity, source);
 
-    const TCsvSurvey survey = SurveyCsv(file, startLine);
     const QString heading
             = runHeading(run == CsvRun::Print ? form.CSVImportieren1 : form.CSVDateiinAdresslisteladen1);
     TRunQuestion question;
@@ -228,28 +228,47 @@ void runCsvFile(TMainForm &form, CsvRun run)
         question.caption = MessageText(7);
         question.text = MessageText(6);
         question.countText = TranslateText(QStringLiteral("Umschläge: %1"));
+        question.kind = TRunKind::CsvPrint;
     } else {
         question.caption = heading;
         question.text = TranslateText(QStringLiteral(
                 "Die Adressen werden an die Adressliste angehängt. Um zu beginnen, klicken Sie auf Ok."));
         question.countText = TranslateText(QStringLiteral("Adressen: %1"));
+        question.kind = TRunKind::CsvList;
     }
-    question.records = survey.records;
-    question.firstRecord = survey.first;
-    // A resumed run starts after line 1 anyway.
-    question.recordsAfterHeader = startLine > 1 ? survey.records : survey.recordsAfterHeader;
-    question.firstRecordAfterHeader = startLine > 1 ? survey.first : survey.firstAfterHeader;
+    question.source = &source;
+    question.fileName = shownName;
+    question.envelope = form.envelope();
+    question.presetFrom = from;
+    // What the box shows first: the records from the first one to print, with and without the header.
+    const TRunOptions plain{false, false, from, 0};
+    question.records = int(CountRunRecords(source, plain));
+    question.firstRecord = RecordLines(source.record(from - 1), false);
+    const TRunOptions header{true, false, qMax<qsizetype>(1, from - 1), 0};
+    question.recordsAfterHeader = resumed ? question.records : int(CountRunRecords(source, header));
+    question.firstRecordAfterHeader = resumed ? question.firstRecord : RecordLines(source.record(1), false);
     const TRunAnswer answer = Dialogs().confirmRun(&form, question);
     if (!answer.accepted)
         return;
-    if (answer.firstLineIsHeader && startLine == 1)
-        startLine = 2;
-    const int records = startLine > 1 && !resumed ? survey.recordsAfterHeader : survey.records;
-    if (!file.seek(0))
-        throw EInOutError(file.errorString());
+    TRunOptions options = answer.options;
+    // A resumed run starts after the header line anyway: its records keep their numbers.
+    if (resumed && options.firstLineIsHeader && options.from == from)
+        options.firstLineIsHeader = false;
+    const int records = int(CountRunRecords(source, options));
 
-    CsvLineReader reader(file);
-    // Appears only when the run takes longer than a second; cancelling stops before the next line.
+    QString pdfFile;
+    if (run == CsvRun::Print && answer.destination == TRunDestination::PdfFile) {
+        const std::optional<QString> chosen
+                = Dialogs().saveFile(&form,
+                                     TranslateText(QStringLiteral("PDF-Dateien (*.pdf)|*.pdf")),
+                                     QStringLiteral(".pdf"),
+                                     pdfNameFor(*name));
+        if (!chosen || chosen->isEmpty())
+            return;
+        pdfFile = *chosen;
+    }
+
+    // Appears only when the run takes longer than a second; cancelling stops before the next record.
     QProgressDialog progress(heading, TranslateText(QStringLiteral("Abbrechen")), 0, qMax(1, records), &form);
     progress.setWindowTitle(run == CsvRun::Print ? MessageText(7) : heading);
     progress.setWindowModality(Qt::ApplicationModal);
@@ -260,26 +279,18 @@ void runCsvFile(TMainForm &form, CsvRun run)
     QElapsedTimer sinceUpdate;
     sinceUpdate.start();
 
-    // Each record's write of the last state is fast; the run's end writes it once more, synced.
-    std::optional<FastStateWrites> stateWrites;
-    if (run == CsvRun::List)
-        stateWrites.emplace([&form] { form.SaveOptions(); });
-    PrintProgress place;
-    place.printedBefore = resumed ? resumed->printed : 0;
-    place.total = resumed ? resumed->total : records;
-    enum class Stop { None, Cancelled, PrinterError } stop = Stop::None;
-    QString printerError;
-    int done = 0;
+    TSourceRecords recordsToRun(source, options);
     if (run == CsvRun::List) {
-        // A line without a field would only repeat the previous address: records only.
-        int number = 0;
-        QStringList fields;
-        while (reader.readRecord(startLine, number, fields)) {
+        // Each record's write of the last state is fast; the run's end writes it once more, synced.
+        FastStateWrites stateWrites([&form] { form.SaveOptions(); });
+        int done = 0;
+        TMergeRecord record;
+        while (recordsToRun.next(record)) {
             if (progress.wasCanceled())
                 break;
             // The recipient field shows the record, the document's recipient with it; that recipient
             // is appended to the document's list, and the last state written with both.
-            fillRecipient(form, fields);
+            form.Memo1->setText(record.recipient);
             form.Document->appendAddress(form.Document->envelope().recipient);
             form.SaveOptions();
             ++done;
@@ -292,28 +303,38 @@ void runCsvFile(TMainForm &form, CsvRun run)
         }
         progress.reset();
         progress.hide();
-        stateWrites->finish();
+        stateWrites.finish();
         return;
     }
 
+    PrintProgress place;
+    place.printedBefore = resumed ? resumed->printed : 0;
+    place.total = resumed ? resumed->total : records;
     TPrintRun printRun(&form, place.total, place.printedBefore);
     printRun.useProgress(&progress);
-    CsvRecords source(reader, startLine);
     CsvRunProgress shown(form, printRun, progress, heading, records, sinceUpdate);
     StopPlace stopped(place);
-    TPrinterJobTarget target = EnvelopeJobs();
+    const EnvelopeValue design = form.envelope();
+    const std::unique_ptr<TPrintTarget> target
+            = MakeRunTarget(answer.destination, Printer(), MessageText(9), design, pdfFile);
     const TMergeResult result
-            = RunMerge(source, form.envelope(), target, place.total, {&printRun, &shown, &stopped});
-    done = result.printed;
+            = RunMerge(recordsToRun, design, *target, place.total, {&printRun, &shown, &stopped});
+    const int done = result.printed;
+    enum class Stop { None, Cancelled, Error } stop = Stop::None;
+    QString error;
     if (result.end == TMergeEnd::Cancelled) {
         stop = Stop::Cancelled;
     } else if (result.end == TMergeEnd::Failed) {
-        // A printer's error ends the run with its place kept; any other error is reported as such.
+        // A printer's or the PDF file's error ends the run with its place kept; any other error is
+        // reported as such.
         try {
             std::rethrow_exception(result.failure);
         } catch (const EPrinterError &e) {
-            stop = Stop::PrinterError;
-            printerError = e.message();
+            stop = Stop::Error;
+            error = e.message();
+        } catch (const EInOutError &e) {
+            stop = Stop::Error;
+            error = e.message();
         }
     }
     progress.reset();
@@ -334,7 +355,7 @@ void runCsvFile(TMainForm &form, CsvRun run)
     if (stop == Stop::Cancelled)
         Dialogs().messageBox(&form, where, MessageText(7), TMsgIcon::Information, TMsgButtons::Ok);
     else
-        ShowErrorReport(printerError + QStringLiteral("\n\n") + where);
+        ShowErrorReport(error + QStringLiteral("\n\n") + where);
 }
 
 } // namespace

@@ -363,7 +363,8 @@ void TMainForm::createControls()
     SaveDialog1->Filter = OpenDialog1->Filter;
     SaveDialog1->DefaultExt = OpenDialog1->DefaultExt;
     OpenDialog2 = own(new TOpenDialog(this), QStringLiteral("OpenDialog2"));
-    OpenDialog2->Filter = QStringLiteral("CSV Dateien (*.csv)|*.csv");
+    OpenDialog2->Filter = QStringLiteral("Adressdateien (*.csv *.txt *.ods *.xlsx "
+                                         "*.vcf)|*.csv;*.txt;*.ods;*.xlsx;*.vcf|CSV Dateien (*.csv)|*.csv");
     OpenDialog2->DefaultExt = QStringLiteral(".csv");
     OpenPictureDialog1 = own(new TOpenPictureDialog(this), QStringLiteral("OpenPictureDialog1"));
     OpenPictureDialog1->Filter = PictureFilter;

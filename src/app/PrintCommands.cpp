@@ -41,7 +41,7 @@ public:
         if (m_left <= 0)
             return false;
         --m_left;
-        record = TMergeRecord{m_recipient, 0, QString()};
+        record = TMergeRecord{m_recipient, 0, 0, QString()};
         return true;
     }
 

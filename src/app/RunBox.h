@@ -20,8 +20,6 @@ class RecordSource;
 }
 
 enum class TRunKind { CsvPrint, CsvList, MarkedPrint };
-// Where a print run's envelopes go; one job per envelope is the program's own way.
-enum class TRunDestination { JobPerEnvelope, OneJob, PdfFile };
 
 // What a run over address records asks before it starts. Texts arrive translated.
 struct TRunQuestion

@@ -14,6 +14,7 @@
 #include "print/PrintWaiter.h"
 #include "print/Printer.h"
 #include "print/PrinterTarget.h"
+#include "print/RunTarget.h"
 #include "print/SourceRecords.h"
 #include "render/EnvelopePicture.h"
 
@@ -273,20 +274,10 @@ TExitCode fail(const CliFailure &f)
 std::unique_ptr<TPrintTarget>
 makeTarget(const TCliOptions &o, TPrinter &printer, const TEnvelopeSettings &doc)
 {
-    const QString title = MessageText(9);
-    switch (o.output) {
-    case TOutputKind::OneJob:
-        return std::make_unique<TOneJobTarget>(printer, title, &SharedPictureCache());
-    case TOutputKind::PdfFile:
-        return std::make_unique<TPdfFileTarget>(o.pdfFile,
-                                                title,
-                                                PageSizeForPaperEntry(doc.paperFormat, printer),
-                                                doc.portrait ? QPageLayout::Portrait : QPageLayout::Landscape,
-                                                &SharedPictureCache());
-    case TOutputKind::PrinterJobs:
-        break;
-    }
-    return std::make_unique<TPrinterJobTarget>(printer, title, &SharedPictureCache());
+    const TRunDestination destination = o.output == TOutputKind::OneJob    ? TRunDestination::OneJob
+                                        : o.output == TOutputKind::PdfFile ? TRunDestination::PdfFile
+                                                                           : TRunDestination::JobPerEnvelope;
+    return MakeRunTarget(destination, printer, MessageText(9), doc, o.pdfFile);
 }
 
 // What a run tells at its end about where its envelopes went.
@@ -369,12 +360,14 @@ TExitCode RunPrint(const TCliOptions &o)
     if (source) {
         identity = TCsvFileIdentity::of(QFileInfo(o.addresses));
         std::optional<TResumePlace> place;
+        qsizetype resumeFrom = 0;
         if (o.resume) {
             place = resumeStore.find(identity);
-            const int recordLine
-                    = place && SourceIndexOf(*source, run.firstLineIsHeader, place->nextLine) >= 0
-                              ? place->nextLine
-                              : 0;
+            // Places are kept as file lines, as the window keeps them.
+            resumeFrom = place ? RecordNumberAtLine(*source, run.firstLineIsHeader, place->nextLine) : 0;
+            const int recordLine = resumeFrom > 0 ? int(source->recordLine(
+                                           SourceIndexOf(*source, run.firstLineIsHeader, resumeFrom)))
+                                                  : 0;
             if (place && !ResumePlaceFits(*place, recordLine)) {
                 resumeStore.forget(identity);
                 place.reset();
@@ -382,7 +375,7 @@ TExitCode RunPrint(const TCliOptions &o)
             if (place)
                 tell(TranslateText(QStringLiteral("Fortsetzung bei Datensatz %1, „%2“ (%3 von %4 Umschlägen "
                                                   "waren gedruckt)."))
-                             .arg(place->nextLine)
+                             .arg(resumeFrom)
                              .arg(place->firstAddressLine)
                              .arg(place->printed)
                              .arg(place->total));
@@ -394,7 +387,7 @@ TExitCode RunPrint(const TCliOptions &o)
                              .arg(run.from));
         }
         if (place) {
-            run.from = place->nextLine;
+            run.from = resumeFrom;
             printedBefore = place->printed;
         }
         const qsizetype count = CountRunRecords(*source, run);
@@ -450,10 +443,10 @@ TExitCode RunPrint(const TCliOptions &o)
         const TMergeRecord &next = *stopped.next();
         text += QLatin1Char('\n')
                 + TranslateText(QStringLiteral("Nächster Datensatz: Zeile %1, „%2“."))
-                          .arg(next.number)
+                          .arg(next.line)
                           .arg(next.firstLine);
         const QString notKept = resumeStore.save(
-                identity, TResumePlace{next.number, printedBefore + result.printed, total, next.firstLine});
+                identity, TResumePlace{next.line, printedBefore + result.printed, total, next.firstLine});
         text += QLatin1Char('\n')
                 + (notKept.isEmpty()
                            ? TranslateText(QStringLiteral("Mit --resume geht der Druck dort weiter."))

@@ -15,6 +15,9 @@ struct TRunOptions
     bool operator==(const TRunOptions &) const = default;
 };
 
+// Where a print run's envelopes go; one job per envelope is the program's own way.
+enum class TRunDestination { JobPerEnvelope, OneJob, PdfFile };
+
 // A record's recipient lines: one per field, a line break inside a field (CR LF, CR or LF) giving
 // more. With skipEmptyLines, a field that is empty or holds only spaces gives no line.
 QStringList RecordLines(const QStringList &fields, bool skipEmptyLines);

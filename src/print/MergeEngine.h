@@ -14,7 +14,8 @@ class TPrintWaiter;
 struct TMergeRecord
 {
     QString recipient; // CR LF between lines, as the recipient field gives it back
-    int number = 0;    // its line in the source (a CSV file), 0 when it has none
+    int number = 0;    // its record number in the source (after the header line), as "Von" takes it; 0: none
+    int line = 0;      // where it starts in the file (a CSV file's line), 0 when it has none
     QString firstLine; // its first address line, for the messages
 };
 

@@ -19,6 +19,20 @@ qsizetype RangeEnd(const sources::RecordSource &source, const TRunOptions &optio
     return options.to <= 0 || options.to > last ? last : options.to;
 }
 
+qsizetype RecordNumberAtLine(const sources::RecordSource &source, bool firstLineIsHeader, qsizetype line)
+{
+    // Lines grow with the index: the first record at or after the line by halving.
+    qsizetype lo = firstLineIsHeader ? 1 : 0, hi = source.recordCount();
+    while (lo < hi) {
+        const qsizetype mid = lo + (hi - lo) / 2;
+        if (source.recordLine(mid) < line)
+            lo = mid + 1;
+        else
+            hi = mid;
+    }
+    return lo < source.recordCount() ? lo + 1 - (firstLineIsHeader ? 1 : 0) : 0;
+}
+
 qsizetype CountRunRecords(const sources::RecordSource &source, const TRunOptions &options)
 {
     const qsizetype end = RangeEnd(source, options);
@@ -43,14 +57,14 @@ bool TSourceRecords::next(TMergeRecord &record)
 {
     while (m_number <= m_end) {
         const qsizetype number = m_number++;
-        const QStringList lines
-                = RecordLines(m_source.record(SourceIndexOf(m_source, m_options.firstLineIsHeader, number)),
-                              m_options.skipEmptyLines);
+        const qsizetype index = SourceIndexOf(m_source, m_options.firstLineIsHeader, number);
+        const QStringList lines = RecordLines(m_source.record(index), m_options.skipEmptyLines);
         // A record without a line would print a blank envelope.
         if (lines.isEmpty())
             continue;
         record.recipient = lines.join(QStringLiteral("\r\n")) + QStringLiteral("\r\n");
         record.number = int(number);
+        record.line = int(m_source.recordLine(index));
         record.firstLine = lines.first();
         return true;
     }

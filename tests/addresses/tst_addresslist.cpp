@@ -523,7 +523,9 @@ private slots:
         });
         MainForm->CSVDateiinAdresslisteladen1->trigger();
         QCOMPARE(dialogs().fileRequests.size(), 1);
-        QCOMPARE(dialogs().fileRequests[0].filter, QStringLiteral("CSV Dateien (*.csv)|*.csv"));
+        QCOMPARE(dialogs().fileRequests[0].filter,
+                 QStringLiteral("Adressdateien (*.csv *.txt *.ods *.xlsx "
+                                "*.vcf)|*.csv;*.txt;*.ods;*.xlsx;*.vcf|CSV Dateien (*.csv)|*.csv"));
         QCOMPARE(dialogs().fileRequests[0].defaultExt, QStringLiteral(".csv"));
         QVERIFY(dialogs().messages.isEmpty());
         QCOMPARE(ChooseAddressForm->addresses(),
@@ -678,7 +680,8 @@ private slots:
         QCOMPARE(dialogs().messages[0].icon, TMsgIcon::Error);
         QVERIFY2(dialogs().messages[0].text.endsWith(
                          QStringLiteral("\n\nDer Seriendruck wurde nach 0 von 3 Umschlägen beendet.\n"
-                                        "Nächster Datensatz: Zeile 1, „A“.")),
+                                        "Nächster Datensatz: Zeile 1, „A“.\n"
+                                        "Um dort fortzufahren, geben Sie bei „Von Datensatz“ 1 ein.")),
                  qPrintable(dialogs().messages[0].text));
         QCOMPARE(MainForm->Memo1->text(), QStringLiteral("A\r\n"));
         QCOMPARE(openFds(), before);

@@ -107,7 +107,11 @@ public:
     TRunAnswer confirmRun(QWidget *, const TRunQuestion &question) override
     {
         runQuestions.append(question);
-        return runAnswers.isEmpty() ? TRunAnswer{true, false} : runAnswers.dequeue();
+        TRunAnswer answer = runAnswers.isEmpty() ? TRunAnswer{true, false} : runAnswers.dequeue();
+        // The box opens with "Von" preset; an answer that names no range takes it as shown.
+        if (answer.options.from == 1 && answer.options.to == 0)
+            answer.options.from = question.presetFrom;
+        return answer;
     }
 };
 

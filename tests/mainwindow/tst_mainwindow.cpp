@@ -92,7 +92,9 @@ private slots:
         QCOMPARE(MainForm->InfoEd->toolTip(), QStringLiteral("Z.B. \"Antwort\""));
         QCOMPARE(MainForm->OpenDialog1->Filter, QStringLiteral("Briefumschläge (*.KVT)|*.kvt"));
         QCOMPARE(MainForm->SaveDialog1->DefaultExt, QStringLiteral(".kvt"));
-        QCOMPARE(MainForm->OpenDialog2->Filter, QStringLiteral("CSV Dateien (*.csv)|*.csv"));
+        QCOMPARE(MainForm->OpenDialog2->Filter,
+                 QStringLiteral("Adressdateien (*.csv *.txt *.ods *.xlsx "
+                                "*.vcf)|*.csv;*.txt;*.ods;*.xlsx;*.vcf|CSV Dateien (*.csv)|*.csv"));
         QCOMPARE(MainForm->FilenameEdit1->Filter, MainForm->OpenPictureDialog1->Filter);
         QCOMPARE(MainForm->ComboBox1->count(), 25);
         QCOMPARE(MainForm->ComboBox2->count(), 3);

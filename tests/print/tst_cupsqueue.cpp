@@ -173,7 +173,8 @@ private slots:
         QCOMPARE(dialogs().messages[0].icon, TMsgIcon::Information);
         QCOMPARE(dialogs().messages[0].text,
                  QStringLiteral("Der Seriendruck wurde nach 10 von 30 Umschlägen beendet.\n"
-                                "Nächster Datensatz: Zeile 11, „#11#“."));
+                                "Nächster Datensatz: Zeile 11, „#11#“.\n"
+                                "Um dort fortzufahren, geben Sie bei „Von Datensatz“ 11 ein."));
         Scheduler->release();
         QVERIFY(queueEmpty());
         QCOMPARE(arrived(), expected(1, 10));
@@ -214,7 +215,8 @@ private slots:
                  qPrintable(text));
         QVERIFY2(text.contains(QLatin1String("not accepting jobs")), qPrintable(text));
         QVERIFY2(text.endsWith(QStringLiteral("\n\nDer Seriendruck wurde nach 0 von 5 Umschlägen beendet.\n"
-                                              "Nächster Datensatz: Zeile 1, „#1#“.")),
+                                              "Nächster Datensatz: Zeile 1, „#1#“.\n"
+                                              "Um dort fortzufahren, geben Sie bei „Von Datensatz“ 1 ein.")),
                  qPrintable(text));
         QVERIFY(arrived().isEmpty());
     }

@@ -22,8 +22,10 @@ public:
     {
         if (m_index >= m_recipients.size())
             return false;
-        record = TMergeRecord{
-                m_recipients[m_index], int(m_index) + 1, m_recipients[m_index].section('\r', 0, 0)};
+        record = TMergeRecord{m_recipients[m_index],
+                              int(m_index) + 1,
+                              int(m_index) + 1,
+                              m_recipients[m_index].section('\r', 0, 0)};
         ++m_index;
         return true;
     }

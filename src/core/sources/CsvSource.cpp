@@ -229,10 +229,17 @@ void CsvSource::setSeparator(CsvSeparator separator)
 void CsvSource::buildIndex()
 {
     m_starts.clear();
+    m_lines.clear();
     m_truncated = false;
     const qsizetype n = m_text.size();
     qsizetype pos = 0;
+    qsizetype line = 1;
     const QChar sep = separatorChar(m_separator);
+    // Moves to the next record's start, counting the lines passed.
+    const auto advance = [&](qsizetype next) {
+        line += QStringView(m_text).mid(pos, qMin(next, n) - pos).count(u'\n');
+        pos = next;
+    };
     while (pos < n) {
         if (qsizetype(m_starts.size()) >= m_maxRecords) {
             m_truncated = true;
@@ -240,9 +247,11 @@ void CsvSource::buildIndex()
         }
         const qsizetype end = lineEnd(m_text, pos);
         if (m_separator == CsvSeparator::Semicolon) {
-            if (yieldsField(m_text, pos, end))
+            if (yieldsField(m_text, pos, end)) {
                 m_starts.push_back(pos);
-            pos = end + 1;
+                m_lines.push_back(line);
+            }
+            advance(end + 1);
             continue;
         }
         // An empty line (CRs aside) is no record.
@@ -250,12 +259,18 @@ void CsvSource::buildIndex()
         for (qsizetype i = pos; i < end && blank; ++i)
             blank = m_text.at(i) == QLatin1Char('\r');
         if (blank) {
-            pos = end + 1;
+            advance(end + 1);
             continue;
         }
         m_starts.push_back(pos);
-        pos = ReadRfc4180Record(m_text, pos, sep, nullptr);
+        m_lines.push_back(line);
+        advance(ReadRfc4180Record(m_text, pos, sep, nullptr));
     }
+}
+
+qsizetype CsvSource::recordLine(qsizetype k) const
+{
+    return k >= 0 && k < recordCount() ? m_lines[size_t(k)] : 0;
 }
 
 QStringList CsvSource::record(qsizetype k) const

@@ -53,6 +53,7 @@ public:
     SourceFormat format() const override { return SourceFormat::Csv; }
     qsizetype recordCount() const override { return qsizetype(m_starts.size()); }
     QStringList record(qsizetype k) const override;
+    qsizetype recordLine(qsizetype k) const override;
     CsvSeparator separator() const override { return m_separator; }
     void setSeparator(CsvSeparator separator) override;
 
@@ -69,6 +70,7 @@ private:
     qsizetype m_maxRecords;
     bool m_truncated = false;
     std::vector<qsizetype> m_starts; // start of each record in m_text
+    std::vector<qsizetype> m_lines;  // the line each record starts on, from 1
 };
 
 } // namespace sources

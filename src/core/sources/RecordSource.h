@@ -117,6 +117,9 @@ public:
     // 0 <= k < recordCount(); an index out of range gives an empty list.
     virtual qsizetype recordCount() const = 0;
     virtual QStringList record(qsizetype k) const = 0;
+    // Where record k starts in the file, as a user finds it there: a CSV file's line (from 1); in
+    // other formats the record's position (k + 1). 0 out of range.
+    virtual qsizetype recordLine(qsizetype k) const { return k >= 0 && k < recordCount() ? k + 1 : 0; }
 
     // Spreadsheets: the sheets' names in workbook order (empty for other formats); the first is
     // chosen when opened. Choosing reads that sheet (once; it is kept) and may fail (an error of
