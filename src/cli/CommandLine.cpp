@@ -236,7 +236,5 @@ TCliParse ParseCommandLine(const QStringList &arguments)
                 return usage(TranslateText(QStringLiteral("--%1 gilt nur mit --addresses."))
                                      .arg(opt->names().first()));
     }
-    TCliParse p;
-    p.options = o;
-    return p;
+    return TCliParse{std::move(o), TExitCode::Printed, QString()};
 }
