@@ -102,6 +102,22 @@ QIcon WholeSheetIcon(const QPalette &palette)
     return icon;
 }
 
+QImage PreviewImage(const QSize &exposed, qreal devicePixelRatio, int screenDpi)
+{
+    QImage image(QSize(int(std::ceil(exposed.width() * devicePixelRatio)),
+                       int(std::ceil(exposed.height() * devicePixelRatio))),
+                 QImage::Format_RGB32);
+    if (image.isNull())
+        return image;
+    image.setDevicePixelRatio(devicePixelRatio);
+    // Fonts convert points to pixels at the image's resolution: the screen's logical one, also on a
+    // scaled screen where the image itself has device pixels.
+    const int dotsPerMeter = int(std::lround(screenDpi / 0.0254));
+    image.setDotsPerMeterX(dotsPerMeter);
+    image.setDotsPerMeterY(dotsPerMeter);
+    return image;
+}
+
 quint64 PreviewSheetDrawings()
 {
     return sheetDrawings;
@@ -140,17 +156,9 @@ void TMainForm::PaintBox1Paint(QPaintEvent *event)
     const QRect exposed = event->rect() & sheet;
     if (exposed.isEmpty())
         return;
-    const qreal dpr = PaintBox1->devicePixelRatioF();
-    QImage image(QSize(int(std::ceil(exposed.width() * dpr)), int(std::ceil(exposed.height() * dpr))),
-                 QImage::Format_RGB32);
+    QImage image = PreviewImage(exposed.size(), PaintBox1->devicePixelRatioF(), D);
     if (image.isNull())
         return; // not even the exposed part fits into memory: the background stays
-    image.setDevicePixelRatio(dpr);
-    // Fonts convert points to pixels at the image's resolution: the screen's logical one, also on a
-    // scaled screen where the image itself has device pixels.
-    const int dotsPerMeter = int(std::lround(D / 0.0254));
-    image.setDotsPerMeterX(dotsPerMeter);
-    image.setDotsPerMeterY(dotsPerMeter);
     {
         QPainter p(&image);
         p.setViewport(0, 0, exposed.width(), exposed.height());

@@ -1,5 +1,6 @@
 #pragma once
 
+#include <QImage>
 #include <QPalette>
 
 #include <QObject>
@@ -42,6 +43,10 @@ int WholeSheetZoom(int pageWidth,
 
 // The picture of the whole-sheet command: a sheet between four corner marks.
 QIcon WholeSheetIcon(const QPalette &palette);
+
+// The image a preview draws its exposed part into: device pixels, fonts at the screen's logical
+// resolution. Null when it does not fit into memory.
+QImage PreviewImage(const QSize &exposed, qreal devicePixelRatio, int screenDpi);
 
 // How many times the preview has drawn the sheet since start (lets tests tell a resize from a drawing).
 quint64 PreviewSheetDrawings();

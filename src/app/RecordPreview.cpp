@@ -113,15 +113,9 @@ void TRecordPreview::paintEvent(QPaintEvent *event)
     const int D = logicalDpiX();
     const int Z = zoom();
     // As the main preview draws: rendered at device pixels, fonts at the screen's logical resolution.
-    const qreal dpr = devicePixelRatioF();
-    QImage image(QSize(int(std::ceil(exposed.width() * dpr)), int(std::ceil(exposed.height() * dpr))),
-                 QImage::Format_RGB32);
+    QImage image = PreviewImage(exposed.size(), devicePixelRatioF(), D);
     if (image.isNull())
         return;
-    image.setDevicePixelRatio(dpr);
-    const int dotsPerMeter = int(std::lround(D / 0.0254));
-    image.setDotsPerMeterX(dotsPerMeter);
-    image.setDotsPerMeterY(dotsPerMeter);
     {
         QPainter p(&image);
         p.setViewport(0, 0, exposed.width(), exposed.height());

@@ -119,13 +119,24 @@ QString TRunBox::storeGroup()
     return QStringLiteral("RunBox");
 }
 
+namespace {
+
+// The information icon of a message box, at the top of its cell.
+QLabel *informationIcon(QWidget *box)
+{
+    auto *icon = new QLabel(box);
+    const int side = box->style()->pixelMetric(QStyle::PM_MessageBoxIconSize, nullptr, box);
+    icon->setPixmap(
+            box->style()->standardIcon(QStyle::SP_MessageBoxInformation, nullptr, box).pixmap(side, side));
+    icon->setAlignment(Qt::AlignTop);
+    return icon;
+}
+
+} // namespace
+
 void TRunBox::buildWithoutSource()
 {
-    auto *icon = new QLabel(this);
-    const int side = style()->pixelMetric(QStyle::PM_MessageBoxIconSize, nullptr, this);
-    icon->setPixmap(
-            style()->standardIcon(QStyle::SP_MessageBoxInformation, nullptr, this).pixmap(side, side));
-    icon->setAlignment(Qt::AlignTop);
+    QLabel *icon = informationIcon(this);
 
     auto *text = new QLabel(m_question.text, this);
     text->setWordWrap(true);
@@ -158,11 +169,7 @@ void TRunBox::buildWithSource()
     sources::RecordSource &source = *m_question.source;
     QList<QObject *> labelled;
 
-    auto *icon = new QLabel(this);
-    const int side = style()->pixelMetric(QStyle::PM_MessageBoxIconSize, nullptr, this);
-    icon->setPixmap(
-            style()->standardIcon(QStyle::SP_MessageBoxInformation, nullptr, this).pixmap(side, side));
-    icon->setAlignment(Qt::AlignTop);
+    QLabel *icon = informationIcon(this);
     auto *text = new QLabel(m_question.text, this);
     text->setWordWrap(true);
     auto *preset = wrappedNote(this, "RunBoxPresetNote");
