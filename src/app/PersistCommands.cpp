@@ -33,7 +33,7 @@ namespace {
 bool writeOptionsFile(TMainForm &f, const QString &fname, TFileDurability durability, QString *whyNot)
 {
     f.storeInDocument();
-    const TEnvelopeSettings s = f.Document->contents();
+    const TEnvelopeSettings &s = f.Document->contents();
     return WriteFileAtomically(
             fname, durability, [&s](QIODevice &out) { WriteSettingsFile(out, s); }, whyNot);
 }
