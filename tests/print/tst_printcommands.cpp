@@ -51,6 +51,8 @@ private slots:
     void oneEnvelopeIsOneJobOfOnePage();
     void buttonAndMenuPrint();
     void copiesMakeSeparateJobs();
+    void copiesAsOneJob_data();
+    void copiesAsOneJob();
     void copiesDialogKeepsItsCountAndFocus();
     void closeBoxPrintsNothing();
     void textThatIsNoNumberPrintsOneCopy();
@@ -181,6 +183,48 @@ void TstPrintCommands::copiesMakeSeparateJobs()
     }
     // The printer's own copy count is not used: every job is one copy.
     QCOMPARE(Printer().qprinter().copyCount(), 1);
+}
+
+void TstPrintCommands::copiesAsOneJob_data()
+{
+    QTest::addColumn<bool>("oneJob");
+    QTest::addColumn<QStringList>("files");
+    QTest::addColumn<int>("pages");
+    QTest::newRow("a job per copy") << false
+                                    << QStringList{QStringLiteral("Plikato-1.pdf"),
+                                                   QStringLiteral("Plikato-2.pdf")}
+                                    << 1;
+    QTest::newRow("one job") << true << QStringList{QStringLiteral("Plikato-1.pdf")} << 2;
+}
+
+void TstPrintCommands::copiesAsOneJob()
+{
+    QFETCH(bool, oneJob);
+    QFETCH(QStringList, files);
+    QFETCH(int, pages);
+    QString shownText;
+    (*m_dialogs)->modalAnswers.enqueue([&](QDialog *d) {
+        auto *form = qobject_cast<TKopienForm *>(d);
+        shownText = form->OneJobCheck->text();
+        form->OneJobCheck->setChecked(oneJob);
+        form->CopiesEd->setValue(2);
+        form->accept();
+        return form->result();
+    });
+    MainForm->MehrereKopiendrucken1Click();
+    QCOMPARE(shownText, QStringLiteral("&Als ein Druckauftrag"));
+    QCOMPARE(KopienForm->OneJobCheck->accessibleName(), QStringLiteral("Als ein Druckauftrag"));
+    QCOMPARE(pdfFiles(), files);
+    for (const QString &f : files)
+        QCOMPARE(ReadPdf(m_out->filePath(f)).pages, pages);
+    // The tick is kept: a new window shows it so.
+    TKopienForm *const kept = KopienForm;
+    {
+        TKopienForm fresh;
+        QCOMPARE(fresh.OneJobCheck->isChecked(), oneJob);
+    }
+    KopienForm = kept;
+    KopienForm->OneJobCheck->setChecked(false);
 }
 
 void TstPrintCommands::copiesDialogKeepsItsCountAndFocus()
@@ -407,9 +451,9 @@ void TstPrintCommands::copiesDialogControls()
     QStringList names;
     for (QObject *o : form->Components)
         names << o->objectName();
-    QCOMPARE(names, (QStringList{"Label1", "CopiesEd", "Bevel1", "BitBtn1"}));
+    QCOMPARE(names, (QStringList{"Label1", "CopiesEd", "OneJobCheck", "Bevel1", "BitBtn1"}));
     // Only an OK button: no cancel button in the dialog.
-    const auto buttons = form->findChildren<QAbstractButton *>();
+    const auto buttons = form->findChildren<QPushButton *>();
     QCOMPARE(buttons.size(), 1);
 }
 
