@@ -6,6 +6,7 @@
 #include "app/MainUnit.h"
 #include "app/RunBox.h"
 #include "app/RxSpinEdit.h"
+#include "core/translateunit.h"
 
 #include <QCheckBox>
 #include <QFrame>
@@ -28,10 +29,9 @@ TKopienForm::TKopienForm(QWidget *parent)
     CopiesEd->setAlignment(Qt::AlignRight);
     CopiesEd->setMinimumWidth(121);
     CopiesEd->setMaximumWidth(121);
-    // The walk translates its text and name; the mnemonic is given when the window shows.
-    OneJobCheck
-            = own(new QCheckBox(QStringLiteral("Als ein Druckauftrag"), this), QStringLiteral("OneJobCheck"));
-    OneJobCheck->setAccessibleName(OneJobCheck->text());
+    // Not one of the walked components: its text is looked up when the window shows, as the run box's.
+    OneJobCheck = new QCheckBox(this);
+    OneJobCheck->setObjectName(QStringLiteral("OneJobCheck"));
     if (const std::unique_ptr<QSettings> store = TFormStorage::openStore())
         OneJobCheck->setChecked(
                 store->value(TRunBox::storeGroup() + QLatin1Char('/') + oneJobKey(), false).toBool());
@@ -85,14 +85,16 @@ QString TKopienForm::oneJobKey()
 
 void TKopienForm::FormShow()
 {
-    // By now the text is in the interface language: its first letter becomes the mnemonic.
-    if (QString t = OneJobCheck->text(); !t.contains(QLatin1Char('&'))) {
-        for (qsizetype i = 0; i < t.size(); ++i)
-            if (t[i].isLetterOrNumber()) {
-                OneJobCheck->setText(t.insert(i, QLatin1Char('&')));
-                break;
-            }
-    }
+    // Its first letter is the mnemonic.
+    const QString oneJob = TranslateText(QStringLiteral("Als ein Druckauftrag"));
+    OneJobCheck->setAccessibleName(oneJob);
+    QString caption = oneJob;
+    for (qsizetype i = 0; i < caption.size(); ++i)
+        if (caption[i].isLetterOrNumber()) {
+            caption.insert(i, QLatin1Char('&'));
+            break;
+        }
+    OneJobCheck->setText(caption);
     // Typing a number needs no click first. Should the field refuse the focus, the dialog shows anyway.
     if (CopiesEd->isEnabled()) {
         CopiesEd->setFocus(Qt::OtherFocusReason);
