@@ -10,14 +10,17 @@
 #include "app/Memo.h"
 #include "core/EnvelopeDocument.h"
 #include "core/LineBreaks.h"
+#include "core/sources/ListSource.h"
 #include "core/translateunit.h"
+#include "print/Printer.h"
+#include "print/RunTarget.h"
+#include "print/SourceRecords.h"
 
 #include <QApplication>
 #include <QHBoxLayout>
 #include <QHeaderView>
 #include <QKeyEvent>
 #include <QPlainTextEdit>
-#include <QRegularExpression>
 #include <QScopedValueRollback>
 #include <QStyle>
 #include <QTreeWidget>
@@ -369,56 +372,64 @@ void TChooseAddressForm::BitBtn3Click()
 
 void TChooseAddressForm::BitBtn4Click()
 {
+    // The marked entries in list order, one record each.
+    QStringList marked;
     const int n = ListView1->topLevelItemCount();
-    int marked = 0;
     for (int i = 0; i < n; ++i)
-        marked += ListView1->topLevelItem(i)->isSelected() ? 1 : 0;
-    TPrintRun run(this, marked);
-    // The marked entries in list order, each shown in the recipient field as it is printed.
-    class MarkedAddresses final : public TRecordSource
-    {
-    public:
-        MarkedAddresses(QTreeWidget &list, int count)
-            : m_list(list)
-            , m_count(count)
-        {}
-        bool next(TMergeRecord &record) override
-        {
-            static const QRegularExpression lineBreak(QStringLiteral("\r\n|\r|\n"));
-            while (m_index < m_count) {
-                // The list may have been shortened while a job was being handed over.
-                QTreeWidgetItem *item = m_list.topLevelItem(m_index++);
-                if (!item)
-                    return false;
-                if (!item->isSelected())
-                    continue;
-                const QString address = addressOf(item);
-                record = TMergeRecord{
-                        WithCrLf(WithLineFeeds(address)), 0, 0, address.section(lineBreak, 0, 0)};
-                return true;
-            }
-            return false;
-        }
+        if (QTreeWidgetItem *item = ListView1->topLevelItem(i); item->isSelected())
+            marked << addressOf(item);
+    if (marked.isEmpty())
+        return;
+    sources::ListSource source(marked);
 
-    private:
-        QTreeWidget &m_list;
-        int m_count;
-        int m_index = 0;
-    };
+    TRunQuestion question;
+    // The button's caption without its closing dots heads the box.
+    QString caption = BitBtn4->text().remove(QLatin1Char('&'));
+    while (caption.endsWith(QLatin1Char('.')))
+        caption.chop(1);
+    question.caption = caption.trimmed();
+    question.text = MessageText(6);
+    question.countText = TranslateText(QStringLiteral("Umschläge: %1"));
+    question.kind = TRunKind::MarkedPrint;
+    question.source = &source;
+    question.offerHeader = false;
+    question.envelope = MainForm->envelope();
+    const TRunAnswer answer = Dialogs().confirmRun(this, question);
+    if (!answer.accepted)
+        return;
+    QString pdfFile;
+    if (answer.destination == TRunDestination::PdfFile) {
+        const std::optional<QString> chosen
+                = Dialogs().saveFile(this,
+                                     TranslateText(QStringLiteral("PDF-Dateien (*.pdf)|*.pdf")),
+                                     QStringLiteral(".pdf"),
+                                     QString());
+        if (!chosen || chosen->isEmpty())
+            return;
+        pdfFile = *chosen;
+    }
+
+    const int total = int(CountRunRecords(source, answer.options));
+    TPrintRun run(this, total);
+    // Each address is shown in the recipient field as it is printed (its lines as the field holds them).
     class ShownInRecipientField final : public RunCounter
     {
     public:
         using RunCounter::RunCounter;
         void recordStarting(const TMergeRecord &record, const EnvelopeValue &) override
         {
-            MainForm->Memo1->setText(record.recipient);
+            QString shown = record.recipient;
+            if (shown.endsWith(QLatin1String("\r\n")))
+                shown.chop(2);
+            MainForm->Memo1->setText(shown);
         }
     };
-    MarkedAddresses addresses(*ListView1, n);
     ShownInRecipientField shown(run);
-    TPrinterJobTarget target = EnvelopeJobs();
-    const TMergeResult result
-            = RunMerge(addresses, MainForm->envelope(), target, marked, {&run, &shown, nullptr});
+    TSourceRecords records(source, answer.options);
+    const EnvelopeValue design = MainForm->envelope();
+    const std::unique_ptr<TPrintTarget> target
+            = MakeRunTarget(answer.destination, Printer(), MessageText(9), design, pdfFile);
+    const TMergeResult result = RunMerge(records, design, *target, total, {&run, &shown, nullptr});
     if (result.end != TMergeEnd::Completed) {
         // Where it stopped: the address whose envelope was not printed.
         const QString where
@@ -426,7 +437,7 @@ void TChooseAddressForm::BitBtn4Click()
                           QStringLiteral("Der Druck der markierten Adressen wurde nach %1 von %2 Umschlägen "
                                          "beendet."))
                           .arg(run.printed())
-                          .arg(marked)
+                          .arg(total)
                   + QLatin1Char('\n')
                   + TranslateText(QStringLiteral("Nicht gedruckt ab: „%1“."))
                             .arg(result.next ? result.next->firstLine : QString());

@@ -2,12 +2,17 @@
 
 #include "app/BitBtnXP.h"
 #include "app/Components.h"
+#include "app/FormStorage.h"
 #include "app/MainUnit.h"
+#include "app/RunBox.h"
 #include "app/RxSpinEdit.h"
+#include "core/translateunit.h"
 
+#include <QCheckBox>
 #include <QFrame>
 #include <QHBoxLayout>
 #include <QLabel>
+#include <QSettings>
 #include <QStyle>
 #include <QVBoxLayout>
 
@@ -24,6 +29,16 @@ TKopienForm::TKopienForm(QWidget *parent)
     CopiesEd->setAlignment(Qt::AlignRight);
     CopiesEd->setMinimumWidth(121);
     CopiesEd->setMaximumWidth(121);
+    // Not one of the walked components: its text is looked up when the window shows, as the run box's.
+    OneJobCheck = new QCheckBox(this);
+    OneJobCheck->setObjectName(QStringLiteral("OneJobCheck"));
+    if (const std::unique_ptr<QSettings> store = TFormStorage::openStore())
+        OneJobCheck->setChecked(
+                store->value(TRunBox::storeGroup() + QLatin1Char('/') + oneJobKey(), false).toBool());
+    connect(OneJobCheck, &QCheckBox::toggled, this, [](bool on) {
+        if (const std::unique_ptr<QSettings> store = TFormStorage::openStore())
+            store->setValue(TRunBox::storeGroup() + QLatin1Char('/') + oneJobKey(), on);
+    });
     Bevel1 = own(new QFrame(this), QStringLiteral("Bevel1"));
     Bevel1->setFrameShape(QFrame::HLine);
     Bevel1->setFrameShadow(QFrame::Sunken);
@@ -40,6 +55,8 @@ TKopienForm::TKopienForm(QWidget *parent)
     top->setSpacing(2);
     top->addWidget(Label1);
     top->addWidget(CopiesEd, 0, Qt::AlignLeft);
+    top->addSpacing(8);
+    top->addWidget(OneJobCheck, 0, Qt::AlignLeft);
     top->addStretch(1);
 
     auto *buttons = new QHBoxLayout;
@@ -61,8 +78,23 @@ TKopienForm::TKopienForm(QWidget *parent)
     resize(418, 280);
 }
 
+QString TKopienForm::oneJobKey()
+{
+    return QStringLiteral("CopiesAsOneJob");
+}
+
 void TKopienForm::FormShow()
 {
+    // Its first letter is the mnemonic.
+    const QString oneJob = TranslateText(QStringLiteral("Als ein Druckauftrag"));
+    OneJobCheck->setAccessibleName(oneJob);
+    QString caption = oneJob;
+    for (qsizetype i = 0; i < caption.size(); ++i)
+        if (caption[i].isLetterOrNumber()) {
+            caption.insert(i, QLatin1Char('&'));
+            break;
+        }
+    OneJobCheck->setText(caption);
     // Typing a number needs no click first. Should the field refuse the focus, the dialog shows anyway.
     if (CopiesEd->isEnabled()) {
         CopiesEd->setFocus(Qt::OtherFocusReason);

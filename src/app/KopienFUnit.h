@@ -4,6 +4,7 @@
 
 #include <QDialog>
 
+class QCheckBox;
 class QLabel;
 class QFrame;
 class QShowEvent;
@@ -20,10 +21,15 @@ public:
 
     QLabel *Label1 = nullptr;
     TRxSpinEdit *CopiesEd = nullptr;
+    // All copies as one print job instead of a job per copy; its last state is kept per user.
+    QCheckBox *OneJobCheck = nullptr;
     QFrame *Bevel1 = nullptr;
     TBitBtnXP *BitBtn1 = nullptr;
 
     void FormShow();
+
+    // The per-user store's key of OneJobCheck (in the run box's group).
+    static QString oneJobKey();
 
 protected:
     void showEvent(QShowEvent *event) override;

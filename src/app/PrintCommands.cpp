@@ -9,13 +9,16 @@
 #include "core/translateunit.h"
 #include "print/Printer.h"
 #include "print/PrinterTarget.h"
+#include "print/RunTarget.h"
 #include "render/EnvelopePicture.h"
 
+#include <QCheckBox>
 #include <QDialog>
 #include <QPainter>
 
 #include <algorithm>
 #include <cmath>
+#include <memory>
 #include <optional>
 #include <utility>
 
@@ -91,12 +94,15 @@ void TMainForm::MehrereKopiendrucken1Click()
         return;
     const int n = CopyCountFromValue(KopienForm->CopiesEd->textValue());
     TPrintRun run(this, n);
-    // Each copy is a job of its own; an error ends the run at that copy.
+    // Each copy is a job of its own, or all are pages of one job; an error ends the run at that copy.
     const EnvelopeValue design = envelope();
     CopiesSource copies(design.recipient, n);
-    TPrinterJobTarget target = EnvelopeJobs();
+    const std::unique_ptr<TPrintTarget> target
+            = KopienForm->OneJobCheck->isChecked()
+                      ? MakeRunTarget(TRunDestination::OneJob, Printer(), MessageText(9), design)
+                      : std::make_unique<TPrinterJobTarget>(EnvelopeJobs());
     RunCounter counter(run);
-    const TMergeResult result = RunMerge(copies, design, target, n, {&run, &counter, nullptr});
+    const TMergeResult result = RunMerge(copies, design, *target, n, {&run, &counter, nullptr});
     if (result.end == TMergeEnd::Failed)
         std::rethrow_exception(result.failure);
     if (result.end == TMergeEnd::Cancelled) {

@@ -280,6 +280,33 @@ private slots:
         QCOMPARE(MainForm->Memo1->text(), QStringLiteral("bleibt"));
     }
 
+    // The run box sets up the marked run: each marked address is a record of its lines, in list order.
+    void printMarkedAsSetUp_data()
+    {
+        QTest::addColumn<TRunAnswer>("answer");
+        QTest::addColumn<int>("files");
+        QTest::addColumn<QString>("memo");
+        QTest::newRow("1 to 2") << TRunAnswer{true, false, {false, false, 1, 2}} << 2 << "Carl\r\nCelle";
+        QTest::newRow("one job, blank lines left out")
+                << TRunAnswer{true, false, {false, true, 3, 0}, TRunDestination::OneJob} << 1
+                << "Dora\r\nDüren";
+        QTest::newRow("cancelled") << TRunAnswer{false, false} << 0 << "vorher";
+    }
+    void printMarkedAsSetUp()
+    {
+        QFETCH(TRunAnswer, answer);
+        ChooseAddressForm->setAddresses({"Anna", "Xaver", "Bert\nBonn", "Carl\rCelle", "Dora\r\n \r\nDüren"});
+        mark({0, 3, 4});
+        MainForm->Memo1->setText(QStringLiteral("vorher"));
+        dialogs().runAnswers.enqueue(answer);
+        ChooseAddressForm->BitBtn4Click();
+        QCOMPARE(dialogs().runQuestions.size(), 1);
+        QCOMPARE(dialogs().runQuestions[0].kind, TRunKind::MarkedPrint);
+        QVERIFY(!dialogs().runQuestions[0].offerHeader);
+        QTEST(int(printedFiles().size()), "files");
+        QTEST(MainForm->Memo1->text(), "memo");
+    }
+
     void printErrorEndsLoop()
     {
         const QString blocker = TestEnv->writeFile(QStringLiteral("blocker"), "x");
@@ -689,5 +716,6 @@ private slots:
     }
 };
 
+Q_DECLARE_METATYPE(TRunAnswer)
 KUVERTINO_GUI_TEST_MAIN(TestAddressList)
 #include "tst_addresslist.moc"

@@ -5,6 +5,7 @@
 #include "print/PrintRetry.h"
 #include "print/PrintWaiter.h"
 #include "print/SourceRecords.h"
+#include "render/RecordEnvelope.h"
 
 #include <QtTest>
 
@@ -279,6 +280,33 @@ private slots:
             got << QString::number(r.number) + QLatin1Char(' ') + QString(r.recipient).replace("\r\n", "|");
         QCOMPARE(got, printed);
         QCOMPARE(CountRunRecords(*opened.source, options), counted);
+    }
+
+    // The run box's preview of record k draws RecordEnvelope of it: the run hands the target that very
+    // envelope for the record.
+    void previewOfRecordIsWhatTheRunPrints_data()
+    {
+        QTest::addColumn<TRunOptions>("options");
+        QTest::newRow("plain") << TRunOptions{false, false, 1, 0};
+        QTest::newRow("header, blank lines left out") << TRunOptions{true, true, 1, 0};
+        QTest::newRow("blank lines kept, from 2") << TRunOptions{false, false, 2, 0};
+    }
+    void previewOfRecordIsWhatTheRunPrints()
+    {
+        QFETCH(TRunOptions, options);
+        const sources::SourceOpenResult opened
+                = sources::OpenRecordSource(QByteArrayLiteral("Name;Ort\nMeier;;Weg 5\n ; \nKurz\n"));
+        TSourceRecords records(*opened.source, options);
+        FakeTarget target;
+        Progress progress;
+        RunMerge(records, base(), target, 0, {nullptr, &progress, nullptr});
+        QCOMPARE(target.printed.size(), CountRunRecords(*opened.source, options));
+        for (int i = 0; i < target.printed.size(); ++i) {
+            const int k = progress.log[2 * i].section(QLatin1Char(' '), 1, 1).toInt();
+            const QStringList fields
+                    = opened.source->record(SourceIndexOf(*opened.source, options.firstLineIsHeader, k));
+            QCOMPARE(RecordEnvelope(base(), fields, options.skipEmptyLines), target.printed[i]);
+        }
     }
 };
 

@@ -51,6 +51,7 @@ private slots:
     void oneEnvelopeIsOneJobOfOnePage();
     void buttonAndMenuPrint();
     void copiesMakeSeparateJobs();
+    void copiesAsOneJob();
     void copiesDialogKeepsItsCountAndFocus();
     void closeBoxPrintsNothing();
     void textThatIsNoNumberPrintsOneCopy();
@@ -181,6 +182,26 @@ void TstPrintCommands::copiesMakeSeparateJobs()
     }
     // The printer's own copy count is not used: every job is one copy.
     QCOMPARE(Printer().qprinter().copyCount(), 1);
+}
+
+void TstPrintCommands::copiesAsOneJob()
+{
+    (*m_dialogs)->modalAnswers.enqueue([](QDialog *d) {
+        auto *form = qobject_cast<TKopienForm *>(d);
+        form->OneJobCheck->setChecked(true);
+        form->CopiesEd->setValue(3);
+        form->accept();
+        return form->result();
+    });
+    MainForm->MehrereKopiendrucken1Click();
+    QCOMPARE(KopienForm->OneJobCheck->text(), QStringLiteral("&Als ein Druckauftrag"));
+    QCOMPARE(pdfFiles(), QStringList{QStringLiteral("Plikato-1.pdf")});
+    QCOMPARE(ReadPdf(m_out->filePath(pdfFiles()[0])).pages, 3);
+    // The tick is kept: a new window shows it.
+    TKopienForm *const kept = KopienForm;
+    QVERIFY(TKopienForm().OneJobCheck->isChecked());
+    KopienForm = kept;
+    KopienForm->OneJobCheck->setChecked(false);
 }
 
 void TstPrintCommands::copiesDialogKeepsItsCountAndFocus()
@@ -409,7 +430,7 @@ void TstPrintCommands::copiesDialogControls()
         names << o->objectName();
     QCOMPARE(names, (QStringList{"Label1", "CopiesEd", "Bevel1", "BitBtn1"}));
     // Only an OK button: no cancel button in the dialog.
-    const auto buttons = form->findChildren<QAbstractButton *>();
+    const auto buttons = form->findChildren<QPushButton *>();
     QCOMPARE(buttons.size(), 1);
 }
 

@@ -126,6 +126,7 @@ SourceOpenResult OpenRecordSource(QByteArray content, const SourceOptions &optio
         return result;
     }
     switch (detected.format) {
+    case SourceFormat::List: // never detected
     case SourceFormat::Csv:
         result.source = std::make_unique<CsvSource>(content, options.limits);
         break;

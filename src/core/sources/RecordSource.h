@@ -37,6 +37,7 @@ enum class SourceFormat {
     Ods,   // OpenDocument spreadsheet (SpreadsheetSource)
     Xlsx,  // Office Open XML workbook (SpreadsheetSource)
     VCard, // vCard 2.1, 3.0 or 4.0 (VCardSource)
+    List,  // texts the program holds, never a file's content (ListSource)
 };
 
 enum class SourceErrorKind {
