@@ -4,6 +4,8 @@
 //   bench_csvruns list|listopen|print N
 //                                 one run in this process; prints "seconds processor peak_kib records"
 //                                 (listopen: the list run with the address list window kept open)
+//   bench_csvruns listfile PATH   the list run over an address file of any kind (.xlsx, .vcf, ...), the
+//                                 same line
 #include "BenchMeasure.h"
 #include "ScriptedDialogs.h"
 #include "TestEnvironment.h"
@@ -19,6 +21,7 @@
 #include <QDir>
 #include <QElapsedTimer>
 #include <QFile>
+#include <QFileInfo>
 #include <QProcess>
 
 #include <algorithm>
@@ -39,7 +42,8 @@ QByteArray csvLines(int n)
     return bytes;
 }
 
-int runOnce(const QString &mode, int n)
+// file: the address file to run over; empty for n generated CSV lines.
+int runOnce(const QString &mode, int n, const QString &file = QString())
 {
     IsolatedEnvironment env;
     if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
@@ -50,8 +54,9 @@ int runOnce(const QString &mode, int n)
     QApplication app(argc, argv);
     env.prepareApplication();
 
-    const QString csv = env.path(QStringLiteral("bench.csv"));
-    {
+    QString csv = file;
+    if (csv.isEmpty()) {
+        csv = env.path(QStringLiteral("bench.csv"));
         QFile f(csv);
         if (!f.open(QIODevice::WriteOnly) || f.write(csvLines(n)) < 0)
             return 2;
@@ -144,6 +149,9 @@ void readerOnly(int n)
 
 int main(int argc, char *argv[])
 {
+    if (argc == 3 && QByteArray(argv[1]) == "listfile")
+        return runOnce(
+                QStringLiteral("list"), 0, QFileInfo(QString::fromLocal8Bit(argv[2])).absoluteFilePath());
     if (argc == 3
         && (QByteArray(argv[1]) == "list" || QByteArray(argv[1]) == "listopen"
             || QByteArray(argv[1]) == "print"))

@@ -2,12 +2,14 @@
 // 10,000; the first argument sets N). For each: the time to open the file, count its records and
 // read the first (what the run box needs), the time to read every record (what a list run needs),
 // the time for a record anywhere (the preview of record k), and the highest memory above the level
-// before opening.
+// before opening. With --write DIR the two files are written there (sources.xlsx, sources.vcf) instead,
+// for runs over them in other programs.
 #include "BenchMeasure.h"
 #include "RecordSource.h"
 
 #include <QBuffer>
 #include <QCoreApplication>
+#include <QDir>
 #include <QRandomGenerator>
 #include <QTemporaryDir>
 
@@ -180,15 +182,24 @@ void measure(const char *label, const QString &path)
 int main(int argc, char **argv)
 {
     QCoreApplication app(argc, argv);
-    const int n = argc > 1 ? std::max(1, atoi(argv[1])) : 10000;
-    QTemporaryDir dir;
-    const QString xlsx = dir.filePath(QStringLiteral("adressen.xlsx"));
-    const QString vcf = dir.filePath(QStringLiteral("kontakte.vcf"));
+    const int n = argc > 1 && QByteArray(argv[1]) != "--write" ? std::max(1, atoi(argv[1])) : 10000;
+    QString writeTo;
+    for (int i = 1; i + 1 < argc; ++i)
+        if (QByteArray(argv[i]) == "--write")
+            writeTo = QString::fromLocal8Bit(argv[i + 1]);
+    QTemporaryDir temporary;
+    const QDir dir(writeTo.isEmpty() ? temporary.path() : writeTo);
+    const QString xlsx = dir.filePath(QStringLiteral("sources.xlsx"));
+    const QString vcf = dir.filePath(QStringLiteral("sources.vcf"));
     for (const auto &[path, bytes] : {std::pair{xlsx, makeXlsx(n)}, std::pair{vcf, makeVcf(n)}}) {
         QFile f(path);
-        if (!f.open(QIODevice::WriteOnly) || f.write(bytes) != bytes.size())
+        if (!f.open(QIODevice::WriteOnly) || f.write(bytes) != bytes.size()) {
+            std::fprintf(stderr, "cannot write %s\n", qPrintable(path));
             return 1;
+        }
     }
+    if (!writeTo.isEmpty())
+        return 0;
     measure("xlsx", xlsx);
     measure("vcf", vcf);
     return 0;
