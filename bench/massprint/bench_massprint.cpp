@@ -10,6 +10,7 @@
 //   bench_massprint [N]
 
 #include "BenchMeasure.h"
+#include "BenchPrinting.h"
 #include "PrivateScheduler.h"
 #include "ScriptedDialogs.h"
 
@@ -47,20 +48,6 @@ double untilArrived(
             return double(clock.nsecsElapsed()) / 1e9;
         QThread::msleep(20);
     }
-}
-
-bool queueIdle(const QString &queue)
-{
-    for (int i = 0; i < 6000; ++i) {
-        cups_job_t *jobs = nullptr;
-        const int n = cupsGetJobs2(
-                CUPS_HTTP_DEFAULT, &jobs, queue.toUtf8().constData(), 0, CUPS_WHICHJOBS_ACTIVE);
-        cupsFreeJobs(n, jobs);
-        if (n == 0)
-            return true;
-        QThread::msleep(100);
-    }
-    return false;
 }
 
 } // namespace

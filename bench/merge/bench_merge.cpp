@@ -9,6 +9,7 @@
 //   bench_merge [--pdf] [N] [M] [R]
 
 #include "BenchMeasure.h"
+#include "BenchPrinting.h"
 #include "PrivateScheduler.h"
 #include "TestEnvironment.h"
 
@@ -36,22 +37,6 @@
 
 namespace {
 
-QString makeLogo(const QString &folder)
-{
-    QImage logo(400, 300, QImage::Format_RGB32);
-    QPainter p(&logo);
-    QLinearGradient g(0, 0, 400, 300);
-    g.setColorAt(0, QColor(20, 60, 160));
-    g.setColorAt(1, QColor(240, 200, 40));
-    p.fillRect(logo.rect(), g);
-    p.setPen(QPen(Qt::white, 12));
-    p.drawEllipse(QRect(60, 40, 280, 220));
-    p.end();
-    const QString file = folder + QStringLiteral("/logo.png");
-    logo.save(file, "PNG");
-    return file;
-}
-
 QByteArray addressList(int n)
 {
     QByteArray bytes;
@@ -74,20 +59,6 @@ double untilArrived(const QString &folder, int want, const QElapsedTimer &clock)
     while (pdfsIn(folder) < want && clock.elapsed() < 30 * 60 * 1000)
         QThread::msleep(20);
     return double(clock.nsecsElapsed()) / 1e9;
-}
-
-bool queueIdle(const QString &queue)
-{
-    for (int i = 0; i < 6000; ++i) {
-        cups_job_t *jobs = nullptr;
-        const int n = cupsGetJobs2(
-                CUPS_HTTP_DEFAULT, &jobs, queue.toUtf8().constData(), 0, CUPS_WHICHJOBS_ACTIVE);
-        cupsFreeJobs(n, jobs);
-        if (n == 0)
-            return true;
-        QThread::msleep(100);
-    }
-    return false;
 }
 
 } // namespace

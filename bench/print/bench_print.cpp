@@ -6,6 +6,7 @@
 //   bench_print [--jobs N] [--rounds R] [--cups] [--keep FILE]   (FILE: a copy of one printed PDF)
 
 #include "BenchMeasure.h"
+#include "BenchPrinting.h"
 #include "TestEnvironment.h"
 
 #include "app/FilenameEdit.h"
@@ -30,22 +31,6 @@
 #include <vector>
 
 namespace {
-
-QString makeLogo(const QString &folder)
-{
-    QImage logo(400, 300, QImage::Format_RGB32);
-    QPainter p(&logo);
-    QLinearGradient g(0, 0, 400, 300);
-    g.setColorAt(0, QColor(20, 60, 160));
-    g.setColorAt(1, QColor(240, 200, 40));
-    p.fillRect(logo.rect(), g);
-    p.setPen(QPen(Qt::white, 12));
-    p.drawEllipse(QRect(60, 40, 280, 220));
-    p.end();
-    const QString file = folder + QStringLiteral("/logo.png");
-    logo.save(file, "PNG");
-    return file;
-}
 
 int pendingJobs(const QString &queue)
 {
