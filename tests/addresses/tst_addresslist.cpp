@@ -20,6 +20,8 @@
 
 #include <poppler-qt6.h>
 
+Q_DECLARE_METATYPE(TRunAnswer)
+
 extern IsolatedEnvironment *TestEnv;
 
 namespace {
@@ -716,6 +718,5 @@ private slots:
     }
 };
 
-Q_DECLARE_METATYPE(TRunAnswer)
 KUVERTINO_GUI_TEST_MAIN(TestAddressList)
 #include "tst_addresslist.moc"

@@ -11,6 +11,8 @@
 
 #include <stdexcept>
 
+Q_DECLARE_METATYPE(TRunOptions)
+
 namespace {
 
 class Records final : public TRecordSource
@@ -310,6 +312,5 @@ private slots:
     }
 };
 
-Q_DECLARE_METATYPE(TRunOptions)
 QTEST_GUILESS_MAIN(TestMergeEngine)
 #include "tst_mergeengine.moc"

@@ -15,6 +15,8 @@
 #include <QRegularExpression>
 #include <QtTest>
 
+Q_DECLARE_METATYPE(TRunOptions)
+
 namespace {
 
 PrivateScheduler *Scheduler = nullptr;
@@ -195,5 +197,4 @@ int main(int argc, char *argv[])
     return RunIsolatedGuiTest<TestMergeTargets>(argc, argv, TestPrinter::SystemDefault);
 }
 
-Q_DECLARE_METATYPE(TRunOptions)
 #include "tst_mergetargets.moc"
