@@ -26,6 +26,7 @@ expected_files() {
     cat <<LIST
 usr/bin/kuvertino
 usr/share/applications/$id.desktop
+usr/share/bash-completion/completions/kuvertino
 usr/share/icons/hicolor/128x128/apps/$id.png
 usr/share/icons/hicolor/16x16/apps/$id.png
 usr/share/icons/hicolor/24x24/apps/$id.png

@@ -347,7 +347,9 @@ void TRunBox::buildWithSource()
     connect(m_next, &QPushButton::clicked, this, [this] { stepRecord(1); });
     for (const auto &[key, by] : {std::pair{Qt::Key_PageUp, -1}, std::pair{Qt::Key_PageDown, 1}}) {
         auto *shortcut = new QShortcut(QKeySequence(key), this);
-        connect(shortcut, &QShortcut::activated, this, [this, by] { stepRecord(by); });
+        // A copy: not every compiler lets a lambda capture a structured binding.
+        const int step = by;
+        connect(shortcut, &QShortcut::activated, this, [this, step] { stepRecord(step); });
     }
 
     QDialogButtonBox *buttons = OkCancelButtons(this);
