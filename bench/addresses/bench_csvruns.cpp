@@ -7,6 +7,7 @@
 //   bench_csvruns listfile PATH   the list run over an address file of any kind (.xlsx, .vcf, ...), the
 //                                 same line
 #include "BenchMeasure.h"
+#include "BenchPrinting.h"
 #include "ScriptedDialogs.h"
 #include "TestEnvironment.h"
 
@@ -30,18 +31,6 @@
 
 namespace {
 
-QByteArray csvLines(int n)
-{
-    QByteArray bytes;
-    for (int i = 1; i <= n; ++i) {
-        bytes += "Firma M\xC3\xBCller " + QByteArray::number(i)
-                 + ";z. Hd. Frau Meier;Hauptstra\xC3\x9F"
-                   "e "
-                 + QByteArray::number(i % 200 + 1) + ";" + QByteArray::number(10000 + i) + " Berlin\r\n";
-    }
-    return bytes;
-}
-
 // file: the address file to run over; empty for n generated CSV lines.
 int runOnce(const QString &mode, int n, const QString &file = QString())
 {
@@ -58,7 +47,7 @@ int runOnce(const QString &mode, int n, const QString &file = QString())
     if (csv.isEmpty()) {
         csv = env.path(QStringLiteral("bench.csv"));
         QFile f(csv);
-        if (!f.open(QIODevice::WriteOnly) || f.write(csvLines(n)) < 0)
+        if (!f.open(QIODevice::WriteOnly) || f.write(addressList(n)) < 0)
             return 2;
     }
     auto dialogs = std::make_unique<ScriptedDialogs>();
@@ -129,7 +118,7 @@ Figure median(const QString &self, const QString &mode, int n, int repeat)
 
 void readerOnly(int n)
 {
-    QByteArray bytes = csvLines(n);
+    QByteArray bytes = addressList(n);
     QElapsedTimer t;
     t.start();
     QBuffer b(&bytes);

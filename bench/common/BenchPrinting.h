@@ -1,8 +1,9 @@
 #pragma once
 
-// What the printing benchmarks share: the logo their envelopes carry, and waiting until a queue of
-// the scheduler they started has no job left.
+// What the printing benchmarks share: the address file they print, the logo their envelopes carry,
+// and waiting until a queue of the scheduler they started has no job left.
 
+#include <QByteArray>
 #include <QColor>
 #include <QImage>
 #include <QLinearGradient>
@@ -12,6 +13,18 @@
 #include <QThread>
 
 #include <cups/cups.h>
+
+// n CSV lines of four fields (semicolons, UTF-8, CR LF), each naming its number.
+inline QByteArray addressList(int n)
+{
+    QByteArray bytes;
+    for (int i = 1; i <= n; ++i)
+        bytes += "Firma M\xC3\xBCller " + QByteArray::number(i)
+                 + ";z. Hd. Frau Meier;Hauptstra\xC3\x9F"
+                   "e "
+                 + QByteArray::number(i % 200 + 1) + ";" + QByteArray::number(10000 + i) + " Berlin\r\n";
+    return bytes;
+}
 
 // A 400 x 300 PNG logo in folder; returns its path.
 inline QString makeLogo(const QString &folder)

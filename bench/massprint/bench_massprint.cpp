@@ -84,12 +84,7 @@ int main(int argc, char *argv[])
     }
     const QString csv = dir.path() + QStringLiteral("/bench.csv");
     {
-        QByteArray bytes;
-        for (int i = 1; i <= n; ++i)
-            bytes += "Firma M\xC3\xBCller " + QByteArray::number(i)
-                     + ";z. Hd. Frau Meier;Hauptstra\xC3\x9F"
-                       "e "
-                     + QByteArray::number(i % 200 + 1) + ";" + QByteArray::number(10000 + i) + " Berlin\r\n";
+        const QByteArray bytes = addressList(n);
         QFile f(csv);
         if (!f.open(QIODevice::WriteOnly) || f.write(bytes) != bytes.size())
             return 2;

@@ -37,17 +37,6 @@
 
 namespace {
 
-QByteArray addressList(int n)
-{
-    QByteArray bytes;
-    for (int i = 1; i <= n; ++i)
-        bytes += "Firma M\xC3\xBCller " + QByteArray::number(i)
-                 + ";z. Hd. Frau Meier;Hauptstra\xC3\x9F"
-                   "e "
-                 + QByteArray::number(i % 200 + 1) + ";" + QByteArray::number(10000 + i) + " Berlin\r\n";
-    return bytes;
-}
-
 int pdfsIn(const QString &folder)
 {
     return int(QDir(folder).entryList({QStringLiteral("*.pdf")}, QDir::Files).size());
