@@ -1,6 +1,7 @@
 #include "cli/CliRun.h"
 
 #include "core/Errors.h"
+#include "core/LanguageOptions.h"
 #include "core/ProgramDir.h"
 #include "core/RunResume.h"
 #include "core/SettingsFile.h"
@@ -29,7 +30,6 @@
 #include <QSettings>
 #include <QThread>
 #include <QTranslator>
-#include <QtEndian>
 
 #include <atomic>
 #include <csignal>
@@ -325,11 +325,9 @@ int StoredInterfaceLanguage(const QString &settingsFolder)
     QFile file(settingsFolder + QStringLiteral("options0.dat"));
     if (!file.open(QIODevice::ReadOnly))
         return English;
-    const QByteArray bytes = file.read(4);
-    if (bytes.size() < 4)
-        return English;
-    const qint32 column = qFromLittleEndian<qint32>(bytes.constData());
-    return column >= 0 && column < TranslationColumns ? column : English;
+    const QByteArray bytes = file.read(5);
+    // Read as the window reads it; a file too short to hold a language stores none.
+    return bytes.size() < 4 ? English : ParseLanguageOptions(bytes).language;
 }
 
 TExitCode RunPrint(const TCliOptions &o)

@@ -6,8 +6,8 @@
 #include <QString>
 #include <QStringList>
 
-// The interface language stored in options0.dat (its first four bytes, a little-endian column
-// number); English when none is stored or the file holds no column of the table.
+// The interface language stored in options0.dat, read as the window reads it; English when none is
+// stored.
 int StoredInterfaceLanguage(const QString &settingsFolder);
 
 // Prints as options ask, writing messages to standard error; returns the exit status. Needs the
